@@ -1,0 +1,76 @@
+#include "platform/files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace platform {
+
+bool IsPathSeparator(char c) { return c == '/'; }
+
+namespace {
+std::string::size_type LastSeparator(const std::string& path) {
+    for (auto i = path.size(); i > 0; --i) {
+        if (IsPathSeparator(path[i - 1])) {
+            return i - 1;
+        }
+    }
+    return std::string::npos;
+}
+}  // namespace
+
+std::string ExtractFilePath(const std::string& path) {
+    auto at = LastSeparator(path);
+    return at == std::string::npos ? std::string() : path.substr(0, at + 1);
+}
+
+std::string ExtractFileName(const std::string& path) {
+    auto at = LastSeparator(path);
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+std::string GetCurrentDir() {
+    std::vector<char> buffer(4096);
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (buffer.size() > (1u << 20)) {
+            return std::string();
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    std::string dir(buffer.data());
+    if (dir.empty() || !IsPathSeparator(dir.back())) {
+        dir += '/';
+    }
+    return dir;
+}
+
+bool SetCurrentDir(const std::string& dir) { return !dir.empty() && chdir(dir.c_str()) == 0; }
+
+bool FileExists(const std::string& path) {
+    // lstat: a link counts as the file it is, so a dangling link is still replaced,
+    // not followed to wherever it points.
+    struct stat info;
+    return !path.empty() && lstat(path.c_str(), &info) == 0;
+}
+
+bool DeleteFile(const std::string& path) { return !path.empty() && unlink(path.c_str()) == 0; }
+
+std::int64_t FileSize(const std::string& path) {
+    struct stat info;
+    if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+std::string LongFileName(const std::string& path) {
+    // POSIX file systems keep one name per file, so the name typed is the name reported.
+    if (!FileExists(path)) {
+        return std::string();
+    }
+    return ExtractFileName(path);
+}
+
+}  // namespace platform
