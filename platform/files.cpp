@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +64,25 @@ std::int64_t FileSize(const std::string& path) {
         return -1;
     }
     return static_cast<std::int64_t>(info.st_size);
+}
+
+std::FILE* OpenRegularFileForReading(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    // Regular files ignore O_NONBLOCK; clear it anyway so reads behave the ordinary way.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f) {
+        close(fd);
+    }
+    return f;
 }
 
 std::string LongFileName(const std::string& path) {

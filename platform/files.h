@@ -3,6 +3,7 @@
 // Paths are narrow strings in the system's encoding (UTF-8 on Debian), never reinterpreted.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -28,6 +29,10 @@ bool FileExists(const std::string& path);
 bool DeleteFile(const std::string& path);
 // The size in bytes of the named file, or -1 when it cannot be determined.
 std::int64_t FileSize(const std::string& path);
+
+// Opens an existing regular file for binary reading; nullptr for anything else. A named
+// pipe or device would block or never end, so it is refused instead of opened.
+std::FILE* OpenRegularFileForReading(const std::string& path);
 
 // The name of the file as the file system reports it (the last component only), or an
 // empty string when the path names nothing. On POSIX this is the path's own last

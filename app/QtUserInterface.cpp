@@ -1,0 +1,86 @@
+#include "app/QtUserInterface.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/Mainform.h"
+#include "dialogs/Snippetprogressbar.h"
+
+namespace {
+
+QWidget* BoxParent() {
+    if (QWidget* active = QApplication::activeWindow()) {
+        return active;
+    }
+    if (ChimewickProgress && ChimewickProgress->isVisible()) {
+        return ChimewickProgress;
+    }
+    return FormMain && FormMain->isVisible() ? FormMain : nullptr;
+}
+
+}  // namespace
+
+void QtUserInterface::ShowInformation(const std::string& text) {
+    QMessageBox box(QMessageBox::Information, "Information", QString::fromStdString(text),
+                    QMessageBox::Ok, BoxParent());
+    box.exec();
+}
+
+bool QtUserInterface::Confirm(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, "Confirm", QString::fromStdString(text),
+                    QMessageBox::NoButton, BoxParent());
+    QPushButton* yes = box.addButton("&Yes", QMessageBox::YesRole);
+    QPushButton* no = box.addButton("&No", QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void QtUserInterface::ShowApplicationError(const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                    QString::fromStdString(text), QMessageBox::Ok, BoxParent());
+    box.exec();
+}
+
+void QtUserInterface::ShowProgress() {
+    if (FormMain) {
+        FormMain->setEnabled(false);
+    }
+    if (ChimewickProgress) {
+        ChimewickProgress->show();
+        ChimewickProgress->raise();
+        ChimewickProgress->repaint();
+        // Without a running event loop (command-line mode) the window would not appear
+        // until the first message box; let the window system map and paint it now.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void QtUserInterface::HideProgress() {
+    if (ChimewickProgress) {
+        ChimewickProgress->hide();
+    }
+    if (FormMain) {
+        FormMain->setEnabled(true);
+    }
+}
+
+int QtUserInterface::ProgressPosition() const {
+    return ChimewickProgress ? ChimewickProgress->Progress->value() : 0;
+}
+
+void QtUserInterface::SetProgressPosition(int position) {
+    if (ChimewickProgress) {
+        // The bar ignores values outside its range; above 100 means full.
+        ChimewickProgress->Progress->setValue(position < 0 ? 0 : (position > 100 ? 100 : position));
+    }
+}
+
+void QtUserInterface::ProcessMessages() { QCoreApplication::processEvents(); }
+
+bool QtUserInterface::CancelRequested() const {
+    return ChimewickProgress && ChimewickProgress->cancelRequested;
+}

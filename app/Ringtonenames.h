@@ -1,0 +1,26 @@
+#pragma once
+// The pure rules of the ringtone pipeline: which songs are MP3 songs, how the files made
+// from a song are named, and which range of the song becomes the ringtone.
+
+#include <cstdint>
+#include <string>
+
+// True when the song's file name (after the last separator) ends in ".mp3", any case.
+bool IsMp3Song(const std::string& songFile);
+
+// Inserts "_Chimewick_Ringtone" in front of the last four characters of the file name,
+// which for a three-letter extension is just before the dot. Only the name after the last
+// separator is changed, so the result always lies in the song's own folder.
+std::string InsertRingtoneSuffix(const std::string& path);
+
+struct RingtoneRange {
+    std::int32_t start;
+    std::int32_t length;
+};
+
+// Turns the requested start (-1 automatic) and length into the range to cut from a song of
+// durationSeconds whole seconds: a start in the last two seconds falls back to automatic,
+// automatic is a third of the way in less 10 seconds (never below -1), and the length is
+// cut so the range ends at least one second before the end.
+RingtoneRange ChooseRingtoneRange(std::int32_t durationSeconds, std::int32_t start,
+                                  std::int32_t length);

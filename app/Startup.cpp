@@ -1,0 +1,137 @@
+#include "app/Startup.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/Mainform.h"
+#include "app/QtUserInterface.h"
+#include "dialogs/Artwork.h"
+#include "dialogs/Dabout.h"
+#include "dialogs/Dhelpwindow.h"
+#include "dialogs/Snippetprogressbar.h"
+#include "platform/ConsoleUserInterface.h"
+#include "platform/Exception.h"
+
+namespace {
+
+bool HasEnv(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Chooses the window-system plugin before Qt starts. Without any display the program runs
+// in console mode on the offscreen plugin; with one, an unreachable display falls back to
+// offscreen (console mode) instead of aborting.
+void ChoosePlatformPlugin() {
+    if (HasEnv("QT_QPA_PLATFORM")) {
+        return;
+    }
+    if (HasEnv("WAYLAND_DISPLAY") && !HasEnv("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "wayland;xcb;offscreen");
+    } else if (HasEnv("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland;offscreen");
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+// In console mode standard error belongs to the user; the window system's notes about
+// missing runtime folders or fonts mean nothing there.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg || HasEnv("CHIMEWICK_QT_MESSAGES")) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
+bool IsConsolePlatform() {
+    QString name = QGuiApplication::platformName();
+    return name == "offscreen" || name == "minimal";
+}
+
+}  // namespace
+
+std::string CommandLineFromArguments(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (i > 0) {
+            line += ' ';
+        }
+        line += arguments[i];
+    }
+    std::size_t first = line.find_first_not_of(" \t");
+    line.erase(0, first == std::string::npos ? line.size() : first);
+    std::string result;
+    for (char c : line) {
+        if (c != '"') {
+            result += c;
+        }
+    }
+    return result;
+}
+
+void CreateWindows() {
+    FormMain = new TFormMain;
+    ChimewickProgress = new TChimewickProgress;
+    helpWindow = new ThelpWindow(FormMain);
+    aboutWindow = new TaboutWindow;
+}
+
+void DestroyWindows() {
+    delete aboutWindow;
+    aboutWindow = nullptr;
+    delete helpWindow;
+    helpWindow = nullptr;
+    delete ChimewickProgress;
+    ChimewickProgress = nullptr;
+    delete FormMain;
+    FormMain = nullptr;
+}
+
+int RunApplication(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::string commandLine = CommandLineFromArguments(arguments);
+
+    ChoosePlatformPlugin();
+    QByteArray requested = qgetenv("QT_QPA_PLATFORM");
+    if (requested == "offscreen" || requested == "minimal") {
+        qInstallMessageHandler(QuietQtMessages);
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("songsifter");
+    QApplication::setApplicationDisplayName("Chimewick");
+    QApplication::setWindowIcon(ApplicationIcon());
+
+    std::unique_ptr<platform::UserInterface> ui;
+    if (IsConsolePlatform()) {
+        qInstallMessageHandler(QuietQtMessages);
+        if (commandLine.empty()) {
+            std::fprintf(stderr,
+                         "songsifter: no display available; to make a ringtone without one, "
+                         "give the song's path: songsifter SONG\n");
+            return 1;
+        }
+        auto console = std::make_unique<platform::ConsoleUserInterface>();
+        console->CatchInterrupts();
+        ui = std::move(console);
+    } else {
+        ui = std::make_unique<QtUserInterface>();
+    }
+    platform::ScopedUi installed(ui.get());
+
+    try {
+        CreateWindows();
+        if (!commandLine.empty()) {
+            FormMain->RunCommandLine(commandLine);
+        }
+        FormMain->show();
+        QApplication::exec();
+    } catch (const platform::Exception& e) {
+        platform::Ui().ShowApplicationError(e.Message());
+    } catch (...) {
+        platform::Ui().ShowApplicationError("");
+    }
+    DestroyWindows();
+    return 0;
+}

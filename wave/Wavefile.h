@@ -1,0 +1,54 @@
+#pragma once
+// WaveFile knows one RIFF/WAVE file on disk: it reads the header, tells the audio's length
+// in whole seconds and cuts a whole-second excerpt into a stand-alone WAVE file that keeps
+// the source's own header layout with corrected sizes. It never interprets samples: any
+// format tag, channel count or sample width is cut by byte counts from the byte rate.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class WaveFile {
+public:
+    // Stores the path; touches no file.
+    explicit WaveFile(std::string fileName);
+    ~WaveFile();
+    WaveFile(const WaveFile&) = delete;
+    WaveFile& operator=(const WaveFile&) = delete;
+
+    // Reads the header of fileName and remembers where the audio starts.
+    // Tolerates: any chunks between "fmt " and "data", a longer fmt chunk, odd chunk sizes
+    // (no pad byte), any format tag.
+    // Fails: shows the reason in an information box and returns false; the file is always
+    // closed. A file that ends before its "data" chunk, or a byte rate of 0, is refused.
+    bool ReadHeader();
+
+    // Whole seconds of audio (data size / byte rate); meaningful after ReadHeader.
+    std::int32_t GetDurationSeconds() const { return durationSeconds; }
+
+    // Writes target: the header of the source with its two size fields corrected, then
+    // length seconds of audio from second start (a negative start means the first audio
+    // byte). An existing target is replaced. Moves the progress bar from where it stands
+    // toward 75 while copying.
+    // Fails: shows the reason in an information box and returns false. A target already
+    // created is left as it is. Every byte is checked: a short read or write is a failure.
+    bool WriteSnippet(std::string target, std::int32_t start, std::int32_t length);
+
+    // Header fields as read (little-endian in the file). Sizes are unsigned 32-bit in the
+    // file; offsets are kept in 64 bits so a 4 GiB song still cuts.
+    std::string fileName;
+    std::uint32_t riffSize = 0;
+    std::uint32_t fmtSize = 0;
+    std::uint16_t formatTag = 0;
+    std::uint16_t channels = 0;
+    std::uint32_t sampleRate = 0;
+    std::uint32_t byteRate = 0;
+    std::uint16_t blockAlign = 0;
+    std::uint16_t bitsPerSample = 0;
+    std::int64_t headerSize = 0;  // offset of the first audio byte
+    std::uint32_t dataSize = 0;
+    bool headerRead = false;
+    std::int32_t durationSeconds = 0;
+    // Reserved for loaded sample data; nothing fills it.
+    std::unique_ptr<std::uint8_t[]> sampleData;
+};
