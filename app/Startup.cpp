@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <QProxyStyle>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -44,6 +45,19 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
     }
 }
+
+// Message boxes with plain text buttons, as on the desktops the program was designed for;
+// the generic Unix theme would put stock icons on "OK", "Yes" and "No".
+class PlainButtonsStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 
 bool IsConsolePlatform() {
     QString name = QGuiApplication::platformName();
@@ -102,6 +116,7 @@ int RunApplication(int argc, char** argv) {
     QApplication::setApplicationName("songsifter");
     QApplication::setApplicationDisplayName("Chimewick");
     QApplication::setWindowIcon(ApplicationIcon());
+    QApplication::setStyle(new PlainButtonsStyle);
 
     std::unique_ptr<platform::UserInterface> ui;
     if (IsConsolePlatform()) {
