@@ -66,6 +66,13 @@ std::int64_t FileSize(const std::string& path) {
     return static_cast<std::int64_t>(info.st_size);
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return !a.empty() && !b.empty() && stat(a.c_str(), &first) == 0 &&
+           stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 std::FILE* OpenRegularFileForReading(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {

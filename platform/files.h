@@ -30,6 +30,10 @@ bool DeleteFile(const std::string& path);
 // The size in bytes of the named file, or -1 when it cannot be determined.
 std::int64_t FileSize(const std::string& path);
 
+// True when both paths name one existing file (the same device and inode), however
+// they are spelled.
+bool SameFile(const std::string& a, const std::string& b);
+
 // Opens an existing regular file for binary reading; nullptr for anything else. A named
 // pipe or device would block or never end, so it is refused instead of opened.
 std::FILE* OpenRegularFileForReading(const std::string& path);

@@ -1,7 +1,9 @@
-// Writes the demo song: about three minutes of a well-known public-domain melody (the
+// Writes the demo song: by default three minutes of a well-known public-domain melody (the
 // "Ode to Joy" theme) as a 44.1 kHz stereo 16-bit WAVE file, each verse in another voice
 // over a soft bass, so a ringtone cut from it is easy to recognise by ear.
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -67,36 +69,15 @@ void AddTone(std::vector<double>& left, std::vector<double>& right, double at, d
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.wav\n", argv[0]);
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: %s OUTPUT.wav [SECONDS]\n", argv[0]);
         return 2;
     }
-    const double total = 180.0;
-    std::vector<double> left(static_cast<std::size_t>(total * kRate)), right(left.size());
-    double at = 0.5;
-    for (int verse = 0; at < total - 1; ++verse) {
-        const Voice& voice = kVoices[verse % 4];
-        double verseStart = at;
-        for (const Note& n : kTheme) {
-            double length = n.beats * kBeat;
-            if (at + length > total) {
-                break;
-            }
-            AddTone(left, right, at, length * 0.95, Frequency(n.semitone + 12 * voice.octave),
-                    voice, 0.22, verse % 2 ? 0.25 : -0.25);
-            at += length;
-        }
-        for (int bar = 0; bar < 16; ++bar) {
-            double start = verseStart + bar * 4 * kBeat;
-            if (start + 4 * kBeat > total) {
-                break;
-            }
-            AddTone(left, right, start, 4 * kBeat * 0.98, Frequency(kBass[bar] - 24), kVoices[0],
-                    0.16, 0.0);
-        }
-        at += 2 * kBeat;  // a breath between verses
+    const double total = argc == 3 ? std::atof(argv[2]) : 180.0;
+    if (!(total >= 1.0 && total <= 6 * 3600.0)) {
+        std::fprintf(stderr, "%s: SECONDS must be between 1 and 21600\n", argv[0]);
+        return 2;
     }
-
     std::FILE* out = std::fopen(argv[1], "wb");
     if (!out) {
         std::perror(argv[1]);
@@ -110,7 +91,8 @@ int main(int argc, char** argv) {
         put16(static_cast<std::uint16_t>(v & 0xFFFF));
         put16(static_cast<std::uint16_t>(v >> 16));
     };
-    std::uint32_t dataSize = static_cast<std::uint32_t>(left.size() * 4);
+    const std::size_t frames = static_cast<std::size_t>(total * kRate);
+    std::uint32_t dataSize = static_cast<std::uint32_t>(frames * 4);
     std::fputs("RIFF", out);
     put32(dataSize + 36);
     std::fputs("WAVEfmt ", out);
@@ -123,12 +105,36 @@ int main(int argc, char** argv) {
     put16(16);
     std::fputs("data", out);
     put32(dataSize);
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        for (double v : {left[i], right[i]}) {
-            double clipped = std::max(-1.0, std::min(1.0, v));
-            put16(static_cast<std::uint16_t>(
-                static_cast<std::int16_t>(std::lround(clipped * 32000))));
+
+    // Rendered one verse at a time, so an hour-long song needs no more memory than a verse.
+    double verseSeconds = 2 * kBeat;
+    for (const Note& n : kTheme) {
+        verseSeconds += n.beats * kBeat;
+    }
+    std::size_t done = 0;
+    for (int verse = 0; done < frames; ++verse) {
+        std::size_t count = std::min(frames - done, static_cast<std::size_t>(verseSeconds * kRate));
+        std::vector<double> left(count), right(count);
+        const Voice& voice = kVoices[verse % 4];
+        double at = 0.0;
+        for (const Note& n : kTheme) {
+            double length = n.beats * kBeat;
+            AddTone(left, right, at, length * 0.95, Frequency(n.semitone + 12 * voice.octave),
+                    voice, 0.22, verse % 2 ? 0.25 : -0.25);
+            at += length;
         }
+        for (int bar = 0; bar < 16; ++bar) {
+            AddTone(left, right, bar * 4 * kBeat, 4 * kBeat * 0.98, Frequency(kBass[bar] - 24),
+                    kVoices[0], 0.16, 0.0);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            for (double v : {left[i], right[i]}) {
+                double clipped = std::max(-1.0, std::min(1.0, v));
+                put16(static_cast<std::uint16_t>(
+                    static_cast<std::int16_t>(std::lround(clipped * 32000))));
+            }
+        }
+        done += count;
     }
     return std::fclose(out) == 0 ? 0 : 1;
 }

@@ -1,0 +1,171 @@
+// MP3 songs end to end, through build/chimewick-mp3 and build/songsifter in console mode.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "tests/support/AudioBuilders.h"
+#include "tests/support/RunProcess.h"
+#include "tests/support/TempDir.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kSuccessLine = "Information: The ringtone was successfully created!\n";
+
+struct DecodedWave {
+    int channels = 0;
+    int rate = 0;
+    std::vector<std::int16_t> left;  // channel 0
+};
+
+ProcessResult Mp3Tool(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
+    ProcessOptions options;
+    options.setEnv = std::move(env);
+    options.timeoutSeconds = 300;
+    return RunProcess(ChimewickMp3Path(), args, options);
+}
+
+ProcessResult Songsifter(const std::string& song, std::vector<std::string> env = {}) {
+    ProcessOptions options;
+    options.setEnv = std::move(env);
+    options.timeoutSeconds = 300;
+    return RunProcess(SongsifterPath(), {song}, options);
+}
+
+// Makes an MP3 of the tone pattern (a new frequency every second) with chimewick-mp3.
+void MakeToneSong(const std::string& mp3, int seconds, std::uint32_t rate, int channels,
+                  const std::string& scratch) {
+    std::string wav = scratch + "/source.wav";
+    ASSERT_TRUE(WriteFileBytes(wav, SimpleWave(static_cast<std::uint16_t>(channels), rate, 16,
+                                               ToneSecondsPcm16(seconds, rate, channels))));
+    ProcessResult r = Mp3Tool({"--silent", wav, mp3});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    std::filesystem::remove(wav);
+}
+
+DecodedWave Decode(const std::string& mp3, const std::string& scratch) {
+    DecodedWave d;
+    std::string wav = scratch + "/decoded.wav";
+    ProcessResult r = Mp3Tool({"--decode", "--silent", mp3, wav});
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    Bytes bytes = ReadFileBytes(wav);
+    if (bytes.size() < 44) {
+        ADD_FAILURE() << "no WAVE file";
+        return d;
+    }
+    d.channels = ReadLE16(bytes, 22);
+    d.rate = static_cast<int>(ReadLE32(bytes, 24));
+    EXPECT_EQ(ReadLE32(bytes, 40), bytes.size() - 44) << "the header carries the true size";
+    for (std::size_t i = 44; i + 1 < bytes.size(); i += 2u * static_cast<std::size_t>(d.channels)) {
+        d.left.push_back(static_cast<std::int16_t>(ReadLE16(bytes, i)));
+    }
+    std::filesystem::remove(wav);
+    return d;
+}
+
+// Checks that second i of the decoded audio plays the tone of second first + i.
+void ExpectTonesFrom(const DecodedWave& d, int first, int seconds) {
+    for (int i = 0; i < seconds; ++i) {
+        SCOPED_TRACE(::testing::Message() << "second " << i);
+        // The middle half of each second: the MP3's smearing at the changes stays outside.
+        auto begin = d.left.begin() + static_cast<long>(i) * d.rate + d.rate / 4;
+        std::vector<std::int16_t> middle(begin, begin + d.rate / 2);
+        EXPECT_NEAR(ZeroCrossingFrequency(middle, static_cast<std::uint32_t>(d.rate)),
+                    ToneForSecond(first + i), 3.0);
+    }
+}
+
+}  // namespace
+
+TEST(Mp3Ringtone, ThreeMinuteSongGivesThirtySecondsFromSecondFifty) {
+    TempDir music, scratch;
+    std::string song = music / "song.mp3";
+    MakeToneSong(song, 180, 44100, 2, scratch.path());
+    ProcessResult r = Songsifter(song);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.out, kSuccessLine);
+    EXPECT_EQ(music.List(), std::vector<std::string>({"song.mp3", "song_Chimewick_Ringtone.mp3"}));
+
+    DecodedWave d = Decode(music / "song_Chimewick_Ringtone.mp3", scratch.path());
+    EXPECT_EQ(d.channels, 2);
+    EXPECT_EQ(d.rate, 44100);
+    // 30 s, give or take one frame and the encoder's padding at the end.
+    EXPECT_GE(d.left.size(), 30u * 44100);
+    EXPECT_LE(d.left.size(), 30u * 44100 + 2 * 1152);
+    ExpectTonesFrom(d, 50, 30);
+}
+
+TEST(Mp3Ringtone, MonoAndOtherSampleRatesKeepTheirShape) {
+    struct Case {
+        std::uint32_t rate;
+        int channels;
+    } cases[] = {{48000, 1}, {22050, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.rate << " Hz, " << c.channels << " channel(s)");
+        TempDir music, scratch;
+        std::string song = music / "tune.mp3";
+        MakeToneSong(song, 60, c.rate, c.channels, scratch.path());
+        ProcessResult r = Songsifter(song);
+        EXPECT_EQ(r.out, kSuccessLine);
+        DecodedWave d = Decode(music / "tune_Chimewick_Ringtone.mp3", scratch.path());
+        EXPECT_EQ(d.channels, c.channels);
+        EXPECT_EQ(d.rate, static_cast<int>(c.rate));
+        ASSERT_GE(d.left.size(), 30u * c.rate);
+        ExpectTonesFrom(d, 10, 30);  // a 60 s song starts at 10 s
+    }
+}
+
+TEST(Mp3Ringtone, LameoptChangesTheRingtonesEncoding) {
+    TempDir music, scratch;
+    std::string song = music / "song.mp3";
+    MakeToneSong(song, 60, 44100, 2, scratch.path());
+
+    ProcessResult r = Songsifter(song, {"LAMEOPT=-b 64"});
+    EXPECT_EQ(r.out, kSuccessLine);
+    auto size = std::filesystem::file_size(music / "song_Chimewick_Ringtone.mp3");
+    EXPECT_NEAR(static_cast<double>(size), 30 * 64000 / 8.0, 8000.0) << "a 64 kbit/s ringtone";
+
+    r = Songsifter(song, {"LAMEOPT=--preset phone"});
+    EXPECT_EQ(r.out, kSuccessLine);
+    DecodedWave d = Decode(music / "song_Chimewick_Ringtone.mp3", scratch.path());
+    EXPECT_EQ(d.channels, 1);
+}
+
+TEST(Mp3Tool, ResultCodesBecomeExitStatuses) {
+    TempDir dir;
+    std::string wav = dir / "a.wav";
+    ASSERT_TRUE(WriteFileBytes(wav, SimpleWave(2, 44100, 16, ToneSecondsPcm16(1, 44100, 2))));
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {"same path", {wav, wav}, 255},
+        {"same file by another name", {wav, dir.path() + "./a.wav"}, 255},
+        {"no arguments", {}, 1},
+        {"help", {"--help"}, 0},
+        {"unknown short option", {"-j", wav}, 1},
+        {"output cannot be opened", {wav, dir / "no/such/folder/a.mp3"}, 255},
+        {"missing input", {dir / "missing.wav", dir / "out.mp3"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProcessResult r = Mp3Tool(c.args);
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.signal, 0);
+        EXPECT_EQ(r.exitStatus, c.status) << r.err;
+    }
+    EXPECT_EQ(ReadFileBytes(wav).size(), 44u + 4 * 44100) << "the input is never touched";
+}
+
+TEST(Mp3Tool, EncodesFromStandardInputToStandardOutput) {
+    Bytes wav = SimpleWave(1, 22050, 16, ToneSecondsPcm16(2, 22050, 1));
+    ProcessOptions options;
+    options.stdinData.assign(wav.begin(), wav.end());
+    ProcessResult r = RunProcess(ChimewickMp3Path(), {"--silent", "-", "-"}, options);
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    ASSERT_GT(r.out.size(), 1000u);
+    EXPECT_EQ(static_cast<unsigned char>(r.out[0]), 0xFF) << "MP3 frames, no tag rewrite";
+}
