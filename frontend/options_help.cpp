@@ -120,7 +120,7 @@ void PrintLongHelp(std::FILE* out, lame_global_flags* gfp, const char* programNa
                  "    --nohist        no bitrate histogram\n"
                  "    --brief         print less than usual\n"
                  "    --verbose       print everything there is\n"
-                 "    --silent        print nothing but errors (also --quiet and -S)\n");
+                 "    --silent        print nothing but errors; --quiet and -S are the same\n");
     SectionBreak(out, pauseInput);
     std::fprintf(out,
                  "  Noise shaping & psycho acoustic algorithms:\n"
@@ -191,6 +191,10 @@ void PrintLongHelp(std::FILE* out, lame_global_flags* gfp, const char* programNa
     SectionBreak(out, pauseInput);
     std::fprintf(out,
                  "  MP3 header/stream options:\n"
+                 "    -m mode         channel mode: j joint stereo (a is the same),\n"
+                 "                    s stereo, d dual channel (two independent\n"
+                 "                    channels), m mono, f joint stereo with mid/side\n"
+                 "                    coding forced in every frame\n"
                  "    -e c            de-emphasis flag: n none, 5 50/15 microseconds,\n"
                  "                    c CCITT J.17\n"
                  "    -c              mark the stream copyrighted\n"
