@@ -1,7 +1,6 @@
 // Fuzzes the option parser. Input: a LAMEOPT text, a line end, then argument words
 // separated by NUL bytes. Each input gets a fresh flags record and fresh settings.
 #include <sys/resource.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -9,11 +8,9 @@
 
 #include "frontend/options.h"
 
+// --? pauses on standard input, which must be at its end; help texts would bury the log.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // --? pauses on standard input, which must be at its end; help texts would only bury
-    // libFuzzer's own output.
-    bool ok = std::freopen("/dev/null", "r", stdin) && std::freopen("/dev/null", "w", stdout);
-    return ok ? 0 : 1;
+    return std::freopen("/dev/null", "r", stdin) && std::freopen("/dev/null", "w", stdout) ? 0 : 1;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -27,9 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         at = end;
     }
     std::vector<const char*> argv;
-    for (const auto& word : words) {
+    for (const auto& word : words)
         argv.push_back(word.c_str());
-    }
     frontend::ResetSettingsToProcessStart();
     lame_global_flags* gfp = lame_init();
     std::string in, out;
