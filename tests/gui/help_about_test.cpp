@@ -13,6 +13,9 @@
 #include <QTextBlock>
 #include <QTimer>
 
+#include <algorithm>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
