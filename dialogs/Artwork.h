@@ -1,12 +1,29 @@
 #pragma once
-// Pictures and icons, drawn in code.
+// Chimewick's pictures and icons, all painted in code: a golden bell with a note is the
+// motif throughout. Each call paints afresh; a QGuiApplication must exist.
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
+// The program's icon for every window and the task bar, painted for 16, 22, 24, 32, 48, 64,
+// 128 and 256 pixels so small sizes get simplified drawings rather than scaled-down ones.
 QIcon ApplicationIcon();
+// One size of the application icon (size × size, transparent corners); what ApplicationIcon
+// is made of, also used to write the icon files.
+QImage ApplicationIconImage(int size);
+
+// The progress dialog's icon: 32 × 32 in flat colours of the classic 16-colour palette.
 QIcon ProgressDialogIcon();
-QPixmap ProgressPicture();  // 268 x 278
-QPixmap AboutBanner();      // 274 x 59
-QPixmap HelpGlyph();        // 18 x 18
-QPixmap AboutGlyph();       // 18 x 18
+
+// The progress dialog's picture, 268 × 278: a phone ringing with a song, notes around it.
+QPixmap ProgressPicture();
+
+// The about window's banner, 274 × 59: the motif and the product name.
+QPixmap AboutBanner();
+
+// The main window's speed-button glyphs, 18 × 18 with a transparent border (the bottom-left
+// pixel is transparent): a bold black question mark on a green square, and a plain blue
+// square.
+QPixmap HelpGlyph();
+QPixmap AboutGlyph();

@@ -9,6 +9,7 @@
 
 #include "dialogs/Artwork.h"
 #include "dialogs/Dabout.h"
+#include "dialogs/WindowFont.h"
 #include "platform/UserInterface.h"
 
 TChimewickProgress* ChimewickProgress = nullptr;
@@ -18,7 +19,7 @@ TChimewickProgress::TChimewickProgress(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Chimewick - creating your ringtone...");
     // A title bar without any border icons: no system menu, no close, no minimise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(WindowFont(8));
     setWindowIcon(ProgressDialogIcon());
     setFixedSize(313, 393);
     setModal(false);

@@ -1,11 +1,12 @@
-// The GUI tests run on Qt's offscreen platform, so they need no display.
-#include <gtest/gtest.h>
-
+// Entry point of the GUI tests: widgets need one QApplication before any test runs, and
+// the tests need no display, so the offscreen platform is forced.
 #include <QApplication>
+
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

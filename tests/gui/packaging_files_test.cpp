@@ -1,0 +1,72 @@
+// The hand-written XML files that are installed: an icon no desktop could parse, or a
+// Thunar action that breaks uca.xml, would fail only on the user's machine.
+#include <QFile>
+#include <QMap>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Parsed {
+    QString error;
+    QString root;
+    QString rootNamespace;
+    QXmlStreamAttributes rootAttributes;
+    QMap<QString, QString> childTexts;  // text of the root's direct children
+};
+
+Parsed ParseXml(const QString& path) {
+    Parsed parsed;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        parsed.error = "cannot open " + path;
+        return parsed;
+    }
+    QXmlStreamReader xml(&file);
+    int depth = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            ++depth;
+            if (depth == 1) {
+                parsed.root = xml.name().toString();
+                parsed.rootNamespace = xml.namespaceUri().toString();
+                parsed.rootAttributes = xml.attributes();
+            } else if (depth == 2) {
+                const QString name = xml.name().toString();
+                parsed.childTexts[name] =
+                    xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                --depth;
+            }
+        } else if (xml.isEndElement()) {
+            --depth;
+        }
+    }
+    if (xml.hasError()) {
+        parsed.error = xml.errorString() + " at line " + QString::number(xml.lineNumber());
+    }
+    return parsed;
+}
+
+}  // namespace
+
+TEST(PackagingFiles, IconIsAWellFormedSquareSvg) {
+    const Parsed svg = ParseXml(CHIMEWICK_SOURCE_DIR "/packaging/chimewick.svg");
+    ASSERT_TRUE(svg.error.isEmpty()) << svg.error.toStdString();
+    EXPECT_EQ(svg.root, "svg");
+    EXPECT_EQ(svg.rootNamespace, "http://www.w3.org/2000/svg");
+    EXPECT_EQ(svg.rootAttributes.value("viewBox").toString(), "0 0 256 256");
+}
+
+TEST(PackagingFiles, ThunarActionIsOneWellFormedActionStartingSongsifter) {
+    const Parsed action = ParseXml(CHIMEWICK_SOURCE_DIR "/packaging/thunar-make-ringtone.xml");
+    ASSERT_TRUE(action.error.isEmpty()) << action.error.toStdString();
+    EXPECT_EQ(action.root, "action");
+    EXPECT_EQ(action.childTexts.value("name"), "Make Ringtone");
+    EXPECT_EQ(action.childTexts.value("icon"), "chimewick");
+    EXPECT_TRUE(action.childTexts.value("command").contains("songsifter \"$song\""));
+    EXPECT_TRUE(action.childTexts.value("command").endsWith("%F"));
+    EXPECT_TRUE(action.childTexts.contains("audio-files"));
+    EXPECT_FALSE(action.childTexts.value("unique-id").isEmpty());
+}
