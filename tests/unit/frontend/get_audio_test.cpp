@@ -5,6 +5,7 @@
 #include <stdio_ext.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -835,6 +836,20 @@ TEST_F(MpegInput, DamagedStreamsEndWithoutHanging) {
         EXPECT_LE(d.left.size(), static_cast<std::size_t>(Song().audioFrames + 20) * 1152);
         CloseAudioInput();
     }
+}
+
+TEST_F(MpegInput, ALongRunOfZerosAfterTheFramesIsReadQuickly) {
+    // The decoder rescans every byte it holds on each call; 2 MB of zeros once took
+    // tens of seconds to reach the end.
+    Bytes file = Song().bytes;
+    file.resize(file.size() + 2000000, 0);
+    const auto start = std::chrono::steady_clock::now();
+    Decoded d = DecodeFile(file);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(d.left.size(), static_cast<std::size_t>(Song().audioFrames) * 1152)
+        << "every frame before the zeros";
+    EXPECT_LT(seconds, 5.0);
 }
 
 TEST_F(MpegInput, StandardInputDecodesTheWholeSong) {
