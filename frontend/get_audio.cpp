@@ -1,0 +1,812 @@
+#include "frontend/get_audio.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+
+#include "frontend/FatalInputError.h"
+#include "frontend/settings.h"
+#include "platform/files.h"
+
+namespace frontend {
+
+mp3data_struct mp3InputInfo;
+
+namespace {
+
+AudioInputState state;
+
+constexpr std::uint32_t FourCC(const char (&id)[5]) {
+    return (std::uint32_t{static_cast<unsigned char>(id[0])} << 24) |
+           (std::uint32_t{static_cast<unsigned char>(id[1])} << 16) |
+           (std::uint32_t{static_cast<unsigned char>(id[2])} << 8) |
+           std::uint32_t{static_cast<unsigned char>(id[3])};
+}
+
+constexpr std::uint32_t kRiff = FourCC("RIFF");
+constexpr std::uint32_t kWave = FourCC("WAVE");
+constexpr std::uint32_t kFmt = FourCC("fmt ");
+constexpr std::uint32_t kData = FourCC("data");
+constexpr std::uint32_t kForm = FourCC("FORM");
+constexpr std::uint32_t kAiff = FourCC("AIFF");
+constexpr std::uint32_t kAifc = FourCC("AIFC");
+constexpr std::uint32_t kComm = FourCC("COMM");
+constexpr std::uint32_t kSsnd = FourCC("SSND");
+constexpr std::uint32_t kNone = FourCC("NONE");
+constexpr std::uint32_t kTwos = FourCC("twos");
+constexpr std::uint32_t kSowt = FourCC("sowt");
+
+constexpr int kMaxWaveChunks = 20;
+constexpr std::size_t kMpegBlockBytes = 1024;
+constexpr std::size_t kMpegHeaderBlockBytes = 100;
+constexpr int kQuietLevelSilent = 10;
+// The smallest Layer III frame (MPEG-2, 8 kbit/s at 24 kHz) is 24 bytes, so the decoder
+// cannot hold more frames than the bytes given to it since its last output allow.
+constexpr std::uint64_t kSmallestMpegFrameBytes = 24;
+constexpr std::uint64_t kMinEndOfInputAsks = 16;
+constexpr std::uint64_t kMaxEndOfInputAsks = 4096;
+// The decoder keeps every byte it cannot sync on and scans all of them again on each call,
+// so a long run of junk (zeros, a large trailing tag) would cost quadratic time. The
+// largest Layer III frame is 2880 bytes (free format); a decoder that has taken 16 KiB
+// without producing a frame is only scanning junk, and a fresh one forgets it.
+constexpr std::uint64_t kMaxBytesWithoutFrame = 16384;
+
+bool Talking() { return settings.quietLevel < kQuietLevelSilent; }
+
+__attribute__((format(printf, 1, 2))) void Say(const char* format, ...) {
+    if (!Talking()) {
+        return;
+    }
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+}
+
+[[noreturn]] __attribute__((format(printf, 2, 3))) void Fail(int status, const char* format, ...) {
+    if (Talking()) {
+        va_list args;
+        va_start(args, format);
+        std::vfprintf(stderr, format, args);
+        va_end(args);
+    }
+    ReleaseAudioInput();
+    throw FatalInputError{status};
+}
+
+void DecoderMessage(const char* format, va_list args) {
+    if (Talking()) {
+        std::vfprintf(stderr, format, args);
+    }
+}
+
+void DecoderDebug(const char*, va_list) {}
+
+void StopDecoder() noexcept {
+    if (state.decoder != nullptr) {
+        hip_decode_exit(state.decoder);
+        state.decoder = nullptr;
+    }
+    state.decoderBytesPending = 0;
+}
+
+bool StartDecoder() {
+    StopDecoder();
+    state.decoder = hip_decode_init();
+    if (state.decoder == nullptr) {
+        return false;
+    }
+    hip_set_errorf(state.decoder, DecoderMessage);
+    hip_set_msgf(state.decoder, DecoderMessage);
+    hip_set_debugf(state.decoder, DecoderDebug);
+    return true;
+}
+
+int ReadByte(std::FILE* f) {
+    int c = std::getc(f);
+    return c == EOF ? 0xFF : c;
+}
+
+// Sizes in the file are unsigned; a count too large for 32 bits means "not known".
+std::uint32_t SampleCountFrom(double samples) {
+    if (!(samples >= 0.0)) {
+        return 0;
+    }
+    if (samples >= static_cast<double>(kUnknownSampleCount)) {
+        return kUnknownSampleCount;
+    }
+    return static_cast<std::uint32_t>(samples);
+}
+
+std::uint32_t TotalSamples(const lame_global_flags* gfp) {
+    return static_cast<std::uint32_t>(lame_get_num_samples(gfp));
+}
+
+int CheckedChannels(lame_global_flags* gfp, int channels) {
+    if (channels < 1 || channels > 2 || lame_set_num_channels(gfp, channels) < 0) {
+        Fail(1, "Unsupported number of channels: %ud\n", static_cast<unsigned>(channels));
+    }
+    return channels;
+}
+
+// Skips a chunk body whose size came from the file. Sizes are unsigned, so a skip never
+// moves backwards; one that runs past the end leaves the next header read at end of file.
+bool SkipChunk(std::FILE* f, std::uint32_t size) {
+    return size == 0 || SkipForward(f, static_cast<long>(size), SEEK_CUR) == 0;
+}
+
+bool ParseWaveHeader(lame_global_flags* gfp) {
+    std::FILE* f = state.stream;
+    Read32LE(f);  // the RIFF size: the chunks themselves say where everything is
+    if (static_cast<std::uint32_t>(Read32BE(f)) != kWave) {
+        return false;
+    }
+    int formatTag = 0;
+    int channels = 0;
+    int bits = 0;
+    std::int32_t rate = 0;
+    std::uint32_t dataLength = 0;
+    bool haveData = false;
+    for (int chunk = 0; chunk < kMaxWaveChunks && !haveData; ++chunk) {
+        auto id = static_cast<std::uint32_t>(Read32BE(f));
+        std::int32_t size = Read32LE(f);
+        if (std::feof(f)) {
+            return false;
+        }
+        if (id == kFmt) {
+            if (size < 16) {
+                return false;
+            }
+            formatTag = Read16LE(f);
+            channels = Read16LE(f);
+            rate = Read32LE(f);
+            Read32LE(f);  // bytes per second and block alignment follow from the rest
+            Read16LE(f);
+            bits = Read16LE(f);
+            if (!SkipChunk(f, static_cast<std::uint32_t>(size) - 16)) {
+                return false;
+            }
+        } else if (id == kData) {
+            dataLength = static_cast<std::uint32_t>(size);
+            haveData = true;
+        } else if (!SkipChunk(f, static_cast<std::uint32_t>(size))) {
+            return false;
+        }
+    }
+    if (formatTag != 1 || !haveData) {
+        return false;
+    }
+    CheckedChannels(gfp, channels);
+    // A width of 0 or below would leave the sample count without a divisor; the reader
+    // refuses every such width anyway, so refuse it here with the reader's words.
+    int bytesPerSample = (bits + 7) / 8;
+    if (bytesPerSample <= 0) {
+        Fail(1, "Only 8, 16, 24 and 32 bit input files supported \n");
+    }
+    lame_set_in_samplerate(gfp, rate);
+    state.pcmBitWidth = bits;
+    lame_set_num_samples(gfp, dataLength / static_cast<std::uint32_t>(channels * bytesPerSample));
+    return true;
+}
+
+bool CheckAiffFormat(int sampleSize, int channels, std::int32_t blockSize) {
+    // The messages always name "name": the header reader never knew the file's name.
+    if (sampleSize != 16) {
+        Say("Sound data is not %i bits in '%s'\n", 16, "name");
+        return false;
+    }
+    if (channels != 1 && channels != 2) {
+        Say("Sound data is not mono or stereo in '%s'\n", "name");
+        return false;
+    }
+    if (blockSize != 0) {
+        Say("Block size is not 0 bytes in '%s'\n", "name");
+        return false;
+    }
+    return true;
+}
+
+bool ParseAiffHeader(lame_global_flags* gfp) {
+    std::FILE* f = state.stream;
+    std::int64_t remaining = Read32BE(f);
+    auto form = static_cast<std::uint32_t>(Read32BE(f));
+    if (form != kAiff && form != kAifc) {
+        return false;
+    }
+    const bool compressedForm = form == kAifc;
+    int channels = 0;
+    int sampleSize = 0;
+    std::uint32_t frames = 0;
+    double rate = 0.0;
+    std::int32_t blockSize = 0;
+    bool haveSound = false;
+    while (remaining > 0 && !haveSound) {
+        auto id = static_cast<std::uint32_t>(Read32BE(f));
+        remaining -= 4;
+        auto size = static_cast<std::uint32_t>(Read32BE(f));
+        if (std::feof(f)) {
+            return false;
+        }
+        if (id == kComm) {
+            remaining -= size;
+            const std::uint32_t fixedPart = compressedForm ? 22 : 18;
+            if (size < fixedPart) {
+                return false;
+            }
+            channels = Read16BE(f);
+            frames = static_cast<std::uint32_t>(Read32BE(f));
+            sampleSize = Read16BE(f);
+            rate = ReadExtended80BE(f);
+            if (compressedForm) {
+                auto compression = static_cast<std::uint32_t>(Read32BE(f));
+                if (compression != kNone && compression != kTwos && compression != kSowt) {
+                    return false;
+                }
+                if (sampleSize == 16) {
+                    state.pcmSwapBytes = (compression == kSowt) != (settings.swapBytes != 0);
+                }
+            }
+            if (!SkipChunk(f, size - fixedPart)) {
+                return false;
+            }
+        } else if (id == kSsnd) {
+            auto offset = static_cast<std::uint32_t>(Read32BE(f));
+            blockSize = Read32BE(f);
+            if (!SkipChunk(f, offset)) {
+                return false;
+            }
+            haveSound = true;
+        } else {
+            remaining -= size;
+            if (!SkipChunk(f, size)) {
+                return false;
+            }
+        }
+    }
+    if (!haveSound || !CheckAiffFormat(sampleSize, channels, blockSize)) {
+        return false;
+    }
+    // An infinite or absurd rate cannot be an integer rate; such a header is unusable.
+    if (!(rate >= 0.0 && rate <= static_cast<double>(INT_MAX))) {
+        return false;
+    }
+    CheckedChannels(gfp, channels);
+    lame_set_in_samplerate(gfp, static_cast<int>(rate));
+    state.pcmBitWidth = sampleSize;
+    lame_set_num_samples(gfp, frames);
+    return true;
+}
+
+void SniffFileHeader(lame_global_flags* gfp) {
+    auto magic = static_cast<std::uint32_t>(Read32BE(state.stream));
+    state.countSamplesExactly = false;
+    settings.inputKind = InputKind::RawPcm;
+    if (magic == kRiff) {
+        if (ParseWaveHeader(gfp)) {
+            settings.inputKind = InputKind::Wave;
+            state.countSamplesExactly = true;
+        } else {
+            Say("Warning: corrupt or unsupported WAVE format\n");
+        }
+    } else if (magic == kForm) {
+        if (ParseAiffHeader(gfp)) {
+            settings.inputKind = InputKind::Aiff;
+            state.countSamplesExactly = true;
+        }
+    }
+    if (settings.inputKind == InputKind::RawPcm) {
+        // Standard input cannot go back: its header bytes are then simply gone.
+        std::fseek(state.stream, 0, SEEK_SET);
+    }
+}
+
+bool IsMpegSyncHeader(const unsigned char* b) {
+    if (b[0] != 0xFF || (b[1] & 0xE0) != 0xE0) {
+        return false;
+    }
+    const int version = b[1] & 0x18;
+    const int layer = b[1] & 0x06;
+    if (version == 0x08 || layer == 0x00 || layer == 0x06 || layer == 0x04) {
+        return false;
+    }
+    if (layer == 0x02 && settings.inputKind != InputKind::MpegLayer3) {
+        return false;
+    }
+    return (b[2] & 0xF0) != 0xF0 && (b[2] & 0x0C) != 0x0C && (b[3] & 0x03) != 0x02;
+}
+
+bool IsAlbumIdHeader(const unsigned char* b) {
+    return b[0] == 'A' && b[1] == 'i' && b[2] == 'D' && b[3] == 1;
+}
+
+int ReadHeaderFrame(unsigned char* bytes, std::size_t n) {
+    short left[kFrameSamples];
+    short right[kFrameSamples];
+    return hip_decode1_headersB(state.decoder, bytes, n, left, right, &mp3InputInfo,
+                                &settings.inputEncoderDelay, &settings.inputEncoderPadding);
+}
+
+// Finds the first Layer III frame and lets the library read its header and any
+// Xing/Info/LAME tag. Returns 0, or -1 when the input ends first.
+int InitMpegInput() {
+    std::FILE* f = state.stream;
+    // Each pass consumes input, so a stream that keeps failing to sync reaches its end.
+    for (;;) {
+        std::memset(&mp3InputInfo, 0, sizeof mp3InputInfo);
+        if (!StartDecoder()) {
+            return -1;
+        }
+        unsigned char window[4];
+        if (ReadRawBytes(f, window, 4) != 4) {
+            return -1;
+        }
+        if (window[0] == 'I' && window[1] == 'D' && window[2] == '3') {
+            Say("ID3v2 found. Be aware that the ID3 tag is currently lost when transcoding.\n");
+            unsigned char header[6];  // tag header bytes 4 to 9; 6 to 9 hold the size
+            if (ReadRawBytes(f, header, 6) != 6) {
+                return -1;
+            }
+            long size = 0;
+            for (int i = 2; i < 6; ++i) {
+                size = size * 128 + (header[i] & 0x7F);
+            }
+            // A tag running past the end leaves nothing to read below, which fails there.
+            SkipForward(f, size, SEEK_CUR);
+            if (ReadRawBytes(f, window, 4) != 4) {
+                return -1;
+            }
+        }
+        if (IsAlbumIdHeader(window)) {
+            unsigned char length[2];
+            if (ReadRawBytes(f, length, 2) != 2) {
+                return -1;
+            }
+            const int blockLength = length[0] + 256 * length[1];
+            Say("Album ID found.  length=%i \n", blockLength);
+            // The length counts the 6 bytes already read; a shorter one skips nothing
+            // rather than stepping back over them.
+            if (blockLength > 6) {
+                SkipForward(f, blockLength - 6, SEEK_CUR);
+            }
+            if (ReadRawBytes(f, window, 4) != 4) {
+                return -1;
+            }
+        }
+        while (!IsMpegSyncHeader(window)) {
+            int c = std::getc(f);
+            if (c == EOF) {
+                return -1;
+            }
+            std::memmove(window, window + 1, 3);
+            window[3] = static_cast<unsigned char>(c);
+        }
+        const bool freeFormat = (window[2] & 0xF0) == 0;
+        if (freeFormat) {
+            Say("Input file is freeformat.\n");
+        }
+        if (ReadHeaderFrame(window, 4) == -1) {
+            return -1;
+        }
+        while (mp3InputInfo.header_parsed == 0) {
+            unsigned char block[kMpegHeaderBlockBytes];
+            if (std::fread(block, 1, sizeof block, f) != sizeof block ||
+                ReadHeaderFrame(block, sizeof block) == -1) {
+                return -1;
+            }
+        }
+        if (mp3InputInfo.bitrate == 0 && !freeFormat) {
+            Say("fail to sync...\n");
+            continue;
+        }
+        if (mp3InputInfo.totalframes <= 0) {
+            mp3InputInfo.nsamp = kUnknownSampleCount;
+        }
+        state.decoderBytesPending = 0;
+        return 0;
+    }
+}
+
+int FrameDecoded(int samples) {
+    state.decoderBytesPending = 0;
+    return samples;
+}
+
+int DecodeHeld(short* left, short* right) {
+    unsigned char none[1] = {0};
+    return hip_decode1_headers(state.decoder, none, 0, left, right, &mp3InputInfo);
+}
+
+// The input has ended. A frame that decodes to nothing (a tag frame, a frame whose bit
+// reservoir is missing) answers 0 just like an empty decoder, so one empty answer does not
+// prove that nothing is left: keep asking while a held frame is still possible.
+int DrainDecoder(short* left, short* right) {
+    const std::uint64_t asks =
+        std::min(kMinEndOfInputAsks + state.decoderBytesPending / kSmallestMpegFrameBytes,
+                 kMaxEndOfInputAsks);
+    for (std::uint64_t i = 0; i < asks; ++i) {
+        int result = DecodeHeld(left, right);
+        if (result > 0) {
+            return FrameDecoded(result);
+        }
+        if (result < 0) {
+            break;
+        }
+    }
+    StopDecoder();
+    return -1;
+}
+
+// Returns the samples per channel of the next frame, or -1 at the end of the input or on a
+// decoder error (the decoder is then stopped, and every later call returns -1).
+int DecodeNextMpegFrame(short* left, short* right) {
+    if (state.decoder == nullptr) {
+        return -1;
+    }
+    int result = DecodeHeld(left, right);
+    if (result > 0) {
+        return FrameDecoded(result);
+    }
+    if (result < 0) {
+        StopDecoder();
+        return -1;
+    }
+    for (;;) {
+        unsigned char block[kMpegBlockBytes];
+        std::size_t got = std::fread(block, 1, sizeof block, state.stream);
+        if (got == 0) {
+            return DrainDecoder(left, right);
+        }
+        state.decoderBytesPending += got;
+        result = hip_decode1_headers(state.decoder, block, got, left, right, &mp3InputInfo);
+        if (result < 0) {
+            StopDecoder();
+            return -1;
+        }
+        if (result > 0) {
+            return FrameDecoded(result);
+        }
+        if (state.decoderBytesPending > kMaxBytesWithoutFrame && !StartDecoder()) {
+            return -1;
+        }
+    }
+}
+
+int ReadMpegSamples(lame_global_flags* gfp, short* left, short* right) {
+    int count = DecodeNextMpegFrame(left, right);
+    if (count < 0) {
+        std::memset(left, 0, sizeof(short) * kFrameSamples);
+        std::memset(right, 0, sizeof(short) * kFrameSamples);
+        return 0;
+    }
+    if (lame_get_num_channels(gfp) != mp3InputInfo.stereo) {
+        Say("Error: number of channels has changed in %s - not supported\n", "MP3 file");
+    }
+    if (lame_get_in_samplerate(gfp) != mp3InputInfo.samplerate) {
+        Say("Error: sample frequency has changed in %s - not supported\n", "MP3 file");
+    }
+    return count;
+}
+
+// Each PCM sample becomes a 32-bit value whose top byte is the sample's most significant
+// byte. 8-bit samples are unsigned and gain 0x7F in the byte below.
+std::uint32_t Unpack8(const unsigned char* p) { return ((p[0] ^ 0x80u) << 24) | 0x007F0000u; }
+std::uint32_t Unpack16LE(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 24);
+}
+std::uint32_t Unpack16BE(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16);
+}
+std::uint32_t Unpack24LE(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 8) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 24);
+}
+std::uint32_t Unpack24BE(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8);
+}
+std::uint32_t Unpack32LE(const unsigned char* p) {
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+           (std::uint32_t{p[3]} << 24);
+}
+std::uint32_t Unpack32BE(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
+}
+
+struct SampleOutput {
+    int (*wide)[kFrameSamples];      // 32-bit destination, or null
+    short (*narrow)[kFrameSamples];  // 16-bit destination, or null
+};
+
+template <std::uint32_t (*Unpack)(const unsigned char*), int kBytes>
+void Deinterleave(const unsigned char* in, int count, int channels, SampleOutput out) {
+    if (out.wide != nullptr) {
+        for (int i = 0; i < count; ++i) {
+            for (int c = 0; c < channels; ++c, in += kBytes) {
+                out.wide[c][i] = static_cast<std::int32_t>(Unpack(in));
+            }
+        }
+    } else {
+        for (int i = 0; i < count; ++i) {
+            for (int c = 0; c < channels; ++c, in += kBytes) {
+                out.narrow[c][i] = static_cast<std::int16_t>(Unpack(in) >> 16);
+            }
+        }
+    }
+}
+
+void UnpackPcmSamples(const unsigned char* in, int count, int channels, int width,
+                      bool littleEndian, SampleOutput out) {
+    switch (width) {
+        case 8:
+            Deinterleave<Unpack8, 1>(in, count, channels, out);
+            break;
+        case 16:
+            littleEndian ? Deinterleave<Unpack16LE, 2>(in, count, channels, out)
+                         : Deinterleave<Unpack16BE, 2>(in, count, channels, out);
+            break;
+        case 24:
+            littleEndian ? Deinterleave<Unpack24LE, 3>(in, count, channels, out)
+                         : Deinterleave<Unpack24BE, 3>(in, count, channels, out);
+            break;
+        default:
+            littleEndian ? Deinterleave<Unpack32LE, 4>(in, count, channels, out)
+                         : Deinterleave<Unpack32BE, 4>(in, count, channels, out);
+            break;
+    }
+}
+
+int ReadPcmSamples(lame_global_flags* gfp, int samples, SampleOutput out) {
+    const int width = state.pcmBitWidth;
+    if (width != 8 && width != 16 && width != 24 && width != 32) {
+        Fail(1, "Only 8, 16, 24 and 32 bit input files supported \n");
+    }
+    const int channels = lame_get_num_channels(gfp);
+    if (channels < 1 || channels > 2) {
+        Fail(1, "Unsupported number of channels: %ud\n", static_cast<unsigned>(channels));
+    }
+    unsigned char bytes[2 * kFrameSamples * 4];
+    const std::size_t bytesPerSample = static_cast<std::size_t>(width / 8);
+    // fread counts whole samples only, so a partial last sample is dropped.
+    const std::size_t values = std::fread(
+        bytes, bytesPerSample, static_cast<std::size_t>(samples * channels), state.stream);
+    if (std::ferror(state.stream)) {
+        Fail(1, "Error reading input file\n");
+    }
+    const int count = static_cast<int>(values) / channels;
+    const bool littleEndian = (settings.inputKind == InputKind::Wave) != state.pcmSwapBytes;
+    UnpackPcmSamples(bytes, count, channels, width, littleEndian, out);
+    return count;
+}
+
+void ZeroSecondChannel(SampleOutput out, int count) {
+    if (out.wide != nullptr) {
+        std::fill(out.wide[1], out.wide[1] + count, 0);
+    } else {
+        std::fill(out.narrow[1], out.narrow[1] + count, static_cast<short>(0));
+    }
+}
+
+int ReadSamplesCommon(lame_global_flags* gfp, SampleOutput out) {
+    if (state.stream == nullptr) {
+        return 0;
+    }
+    // The library reports no frame size before its parameters are set, nor in decode-only
+    // mode; a whole MPEG-1 frame is then the sensible unit.
+    int framesize = lame_get_framesize(gfp);
+    if (framesize <= 0 || framesize > kFrameSamples) {
+        framesize = kFrameSamples;
+    }
+    int samples = framesize;
+    const std::uint32_t total = TotalSamples(gfp);
+    if (state.countSamplesExactly) {
+        const std::uint32_t remaining = total - std::min(total, state.samplesDelivered);
+        // A header that announced 0 samples is read to the end of the file.
+        if (remaining < static_cast<std::uint32_t>(framesize) && total != 0) {
+            samples = static_cast<int>(remaining);
+        }
+    }
+    int count = 0;
+    int channels = lame_get_num_channels(gfp);
+    if (IsMpegKind(settings.inputKind)) {
+        short local[2][kFrameSamples];
+        short(*pcm)[kFrameSamples] = out.narrow != nullptr ? out.narrow : local;
+        count = ReadMpegSamples(gfp, pcm[0], pcm[1]);
+        // The decoder writes only channel 0 of a mono frame.
+        channels = mp3InputInfo.stereo == 1 ? 1 : 2;
+        if (out.wide != nullptr) {
+            for (int c = 0; c < channels; ++c) {
+                for (int i = 0; i < count; ++i) {
+                    out.wide[c][i] = pcm[c][i] * 65536;
+                }
+            }
+        }
+    } else {
+        count = ReadPcmSamples(gfp, samples, out);
+    }
+    if (channels == 1) {
+        ZeroSecondChannel(out, count);
+    }
+    if (total != kUnknownSampleCount) {
+        state.samplesDelivered += static_cast<std::uint32_t>(count);
+    }
+    return count;
+}
+
+void EstimateSampleCount(lame_global_flags* gfp, const std::string& path) {
+    if (TotalSamples(gfp) != kUnknownSampleCount || state.streamIsStdin) {
+        return;
+    }
+    const double size = static_cast<double>(platform::FileSize(path));
+    if (size < 0) {
+        return;
+    }
+    if (IsMpegKind(settings.inputKind)) {
+        if (mp3InputInfo.bitrate > 0) {
+            // Not rounded to whole seconds first: the product is what the file holds.
+            const double seconds = size * 8 / (mp3InputInfo.bitrate * 1000.0);
+            const std::uint32_t samples = SampleCountFrom(seconds * lame_get_in_samplerate(gfp));
+            lame_set_num_samples(gfp, samples);
+            mp3InputInfo.nsamp = samples;
+        }
+    } else {
+        // Two bytes per sample whatever the width: raw input only, and only a progress guess.
+        const int channels = std::max(1, lame_get_num_channels(gfp));
+        lame_set_num_samples(gfp, SampleCountFrom(std::floor(size / (2.0 * channels))));
+    }
+}
+
+void OpenInputFile(lame_global_flags* gfp, const std::string& path) {
+    lame_set_num_samples(gfp, kUnknownSampleCount);
+    if (path == "-") {
+        // POSIX streams have no text mode; an earlier run may have left the end flag set.
+        state.stream = stdin;
+        state.streamIsStdin = true;
+        std::clearerr(stdin);
+    } else {
+        state.stream = std::fopen(path.c_str(), "rb");
+        if (state.stream == nullptr) {
+            Fail(1, "Could not find \"%s\".\n", path.c_str());
+        }
+    }
+    if (IsMpegKind(settings.inputKind)) {
+        if (InitMpegInput() != 0) {
+            Fail(1, "Error reading headers in mp3 input file %s.\n", path.c_str());
+        }
+        CheckedChannels(gfp, mp3InputInfo.stereo);
+        lame_set_in_samplerate(gfp, mp3InputInfo.samplerate);
+        lame_set_num_samples(gfp, mp3InputInfo.nsamp);
+    } else {
+        if (settings.inputKind != InputKind::RawPcm) {
+            SniffFileHeader(gfp);
+        }
+        if (settings.inputKind == InputKind::RawPcm) {
+            Say("Assuming raw pcm input file%s",
+                settings.swapBytes ? " : Forcing byte-swapping\n" : "\n");
+            state.pcmSwapBytes = settings.swapBytes != 0;
+        }
+    }
+    EstimateSampleCount(gfp, path);
+}
+
+}  // namespace
+
+const AudioInputState& CurrentAudioInput() { return state; }
+
+void OpenAudioInput(lame_global_flags* gfp, const std::string& path) {
+    ReleaseAudioInput();
+    // Cleared for every kind, so no frame count of an earlier MPEG run carries over.
+    std::memset(&mp3InputInfo, 0, sizeof mp3InputInfo);
+    state.pcmBitWidth = settings.inputBitWidth;
+    state.pcmSwapBytes = settings.swapBytes != 0;
+    OpenInputFile(gfp, path);
+}
+
+int ReadAudioFrame(lame_global_flags* gfp, int buffer[2][kFrameSamples]) {
+    return ReadSamplesCommon(gfp, SampleOutput{buffer, nullptr});
+}
+
+int ReadAudioFrame16(lame_global_flags* gfp, short buffer[2][kFrameSamples]) {
+    return ReadSamplesCommon(gfp, SampleOutput{nullptr, buffer});
+}
+
+void CloseAudioInput() {
+    std::FILE* f = state.stream;
+    const bool closeIt = f != nullptr && !state.streamIsStdin;
+    state.stream = nullptr;
+    ReleaseAudioInput();
+    if (closeIt && std::fclose(f) != 0) {
+        Fail(2, "Could not close audio input file\n");
+    }
+}
+
+void ReleaseAudioInput() noexcept {
+    if (state.stream != nullptr && !state.streamIsStdin) {
+        std::fclose(state.stream);
+    }
+    StopDecoder();
+    state = AudioInputState();
+}
+
+int Read16LE(std::FILE* f) {
+    const int lo = ReadByte(f);
+    const int hi = ReadByte(f);
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+}
+
+int Read16BE(std::FILE* f) {
+    const int hi = ReadByte(f);
+    const int lo = ReadByte(f);
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+}
+
+std::int32_t Read32LE(std::FILE* f) {
+    const auto lo = static_cast<std::uint16_t>(Read16LE(f));
+    const auto hi = static_cast<std::uint16_t>(Read16LE(f));
+    return static_cast<std::int32_t>((std::uint32_t{hi} << 16) | lo);
+}
+
+std::int32_t Read32BE(std::FILE* f) {
+    const auto hi = static_cast<std::uint16_t>(Read16BE(f));
+    const auto lo = static_cast<std::uint16_t>(Read16BE(f));
+    return static_cast<std::int32_t>((std::uint32_t{hi} << 16) | lo);
+}
+
+double ReadExtended80BE(std::FILE* f) {
+    unsigned char b[10];
+    for (unsigned char& byte : b) {
+        byte = static_cast<unsigned char>(ReadByte(f));
+    }
+    const int exponent = ((b[0] & 0x7F) << 8) | b[1];
+    std::uint32_t hi = 0;
+    std::uint32_t lo = 0;
+    for (int i = 0; i < 4; ++i) {
+        hi = (hi << 8) | b[2 + i];
+        lo = (lo << 8) | b[6 + i];
+    }
+    if (exponent == 0 && hi == 0 && lo == 0 && (b[0] & 0x80) == 0) {
+        return 0.0;
+    }
+    if (exponent == 0x7FFF) {
+        return HUGE_VAL;
+    }
+    const double value =
+        std::ldexp(hi, exponent - 16383 - 31) + std::ldexp(lo, exponent - 16383 - 63);
+    return (b[0] & 0x80) != 0 ? -value : value;
+}
+
+std::size_t ReadRawBytes(std::FILE* f, unsigned char* buffer, std::size_t n) {
+    std::size_t got = 0;
+    while (got < n) {
+        const int c = std::getc(f);
+        if (c == EOF) {
+            break;
+        }
+        buffer[got++] = static_cast<unsigned char>(c);
+    }
+    return got;
+}
+
+int SkipForward(std::FILE* f, long offset, int origin) {
+    if (std::fseek(f, offset, origin) == 0) {
+        return 0;
+    }
+    if (origin == SEEK_CUR && offset >= 0) {
+        unsigned char discard[4096];
+        while (offset > 0) {
+            const auto want =
+                static_cast<std::size_t>(std::min<long>(offset, static_cast<long>(sizeof discard)));
+            const std::size_t got = std::fread(discard, 1, want, f);
+            if (got == 0) {
+                return -1;
+            }
+            offset -= static_cast<long>(got);
+        }
+        return 0;
+    }
+    Say("fskip problem: Mostly the return status of functions is not evaluate so it is more "
+        "secure to polute <stderr>.\n");
+    return -1;
+}
+
+}  // namespace frontend

@@ -1,0 +1,124 @@
+#pragma once
+// The front end's audio input (WAVE, AIFF/AIFC, raw PCM and MPEG Layer III, from a file or
+// standard input) and its WAVE output (the 44-byte header and 16-bit sample writing).
+//
+// One input is open at a time and its state is process-wide, because the front end runs
+// many times in one process: OpenAudioInput starts every run from a clean state, and
+// ReleaseAudioInput leaves nothing behind whichever way a run ends.
+
+#include <lame/lame.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace frontend {
+
+// Samples per channel in one sample frame buffer of the loops.
+inline constexpr int kFrameSamples = 1152;
+
+// The sample count the library and this module use for "not known".
+inline constexpr std::uint32_t kUnknownSampleCount = 0xFFFFFFFFu;
+
+// Description of the MPEG input, filled by the library's header reader. Cleared whenever an
+// MPEG input is opened; the decode loop reads framesize, nsamp and totalframes and counts
+// framenum. Meaningless while the input is not MPEG.
+extern mp3data_struct mp3InputInfo;
+
+// The input module's state. Every field is put back to the value shown by OpenAudioInput
+// and by ReleaseAudioInput; nothing carries over from one run to the next.
+struct AudioInputState {
+    // The open input, or null. Standard input for the path "-", which is never closed here
+    // (a later run may read it again).
+    std::FILE* stream = nullptr;
+    bool streamIsStdin = false;
+    // The MPEG decoder of the current input, or null once the input has ended.
+    hip_t decoder = nullptr;
+    // Bytes given to the decoder since it last produced samples: bounds how long the end of
+    // the input keeps asking it for frames it may still hold.
+    std::uint64_t decoderBytesPending = 0;
+    // True when the header gave the exact sample count (WAVE, AIFF): reading stops there, so
+    // chunks or tags after the audio are never delivered as samples.
+    bool countSamplesExactly = false;
+    // Sample frames (per channel) delivered so far; counted only while the total is known.
+    std::uint32_t samplesDelivered = 0;
+    // Bits per PCM sample: the --bitwidth setting, replaced by a WAVE or AIFF header.
+    int pcmBitWidth = 16;
+    // Byte-swap of PCM samples: the -x setting, recomputed by an AIFC header.
+    bool pcmSwapBytes = false;
+};
+
+// Read-only view of the module state (for tests and diagnostics).
+const AudioInputState& CurrentAudioInput();
+
+// Resets the module state, opens path ("-" is standard input) and identifies it by
+// settings.inputKind and, for non-MPEG kinds, by sniffing its first bytes; sets the input
+// sample rate, channel count and sample count on gfp (raw PCM keeps gfp's rate and
+// channels). May change settings.inputKind (never leaves it Unknown) and fills
+// settings.inputEncoderDelay/Padding from an MPEG LAME tag.
+// Fails: prints the reason (while settings.quietLevel < 10), releases everything this
+// module opened and throws FatalInputError{1}.
+void OpenAudioInput(lame_global_flags* gfp, const std::string& path);
+
+// Delivers the next frame of at most 1152 samples per channel, full 32-bit scale (a 16-bit
+// sample occupies bits 31..16). Returns the count, 0 at the end of the input. A mono input
+// delivers zeros in channel 1. Fails: message and FatalInputError{1} (unsupported bit
+// width, read error).
+int ReadAudioFrame(lame_global_flags* gfp, int buffer[2][kFrameSamples]);
+// The same with 16-bit samples (the top 16 bits of each).
+int ReadAudioFrame16(lame_global_flags* gfp, short buffer[2][kFrameSamples]);
+
+// Closes the input and stops the decoder. A no-op when nothing is open. Fails: when closing
+// the file reports an error, prints "Could not close audio input file" and throws
+// FatalInputError{2}; the state is released either way.
+void CloseAudioInput();
+// For clean-up paths: closes the input and frees the decoder without a word. Idempotent.
+void ReleaseAudioInput() noexcept;
+
+// Byte readers. A byte read past the end counts as 0xFF. The 16-bit readers sign-extend;
+// the 32-bit ones combine two 16-bit reads.
+int Read16LE(std::FILE* f);
+int Read16BE(std::FILE* f);
+std::int32_t Read32LE(std::FILE* f);
+std::int32_t Read32BE(std::FILE* f);
+// An 80-bit big-endian IEEE 754 extended value (AIFF sample rates): all-zero gives 0, the
+// largest exponent gives +infinity.
+double ReadExtended80BE(std::FILE* f);
+// Reads up to n bytes, stopping at the end of the stream; returns the number read.
+std::size_t ReadRawBytes(std::FILE* f, unsigned char* buffer, std::size_t n);
+
+// Seeks; returns 0 on success. When the stream cannot seek (standard input), a forward skip
+// from the current position reads and discards instead, and fails (-1) when the input ends
+// first. Any other failed seek prints "fskip problem: ..." and returns -1.
+int SkipForward(std::FILE* f, long offset, int origin);
+
+// Opens the output: "-" is standard output, anything else is created or truncated for
+// reading and writing ("wb+"). Returns null when it cannot be opened; the caller reports.
+std::FILE* OpenOutputStream(const std::string& path);
+// Closes what OpenOutputStream gave: standard output is only flushed, never closed, since
+// the process goes on using it. Returns 0, or EOF when closing or flushing failed.
+int CloseOutputStream(std::FILE* f);
+
+// Writes the 44-byte RIFF/WAVE header at the stream's position: bytes is the data length
+// (the RIFF size wraps modulo 2^32). Returns -1 when the stream's error flag is set, else 0.
+int WriteWaveHeader(std::FILE* f, int bytes, int rate, int channels, int bits);
+// Little-endian 16 and 32 bits of value.
+void Write16LE(std::FILE* f, int value);
+void Write32LE(std::FILE* f, int value);
+// The n bytes at data, in memory order or from the last to the first.
+void WriteBytesInOrder(std::FILE* f, const void* data, int n);
+void WriteBytesReversed(std::FILE* f, const void* data, int n);
+
+// How WriteSampleFrames stores each 16-bit sample.
+enum class SampleByteOrder {
+    LittleEndian,  // Write16LE: the WAVE data
+    InOrder,       // WriteBytesInOrder: headerless output
+    Reversed,      // WriteBytesReversed: headerless output with -x
+};
+// Writes samples first..last-1 of left (and of right when channels is 2), interleaved,
+// each exactly as the per-sample writer of order would, in one buffered write: the decode
+// loop's per-frame fast path.
+void WriteSampleFrames(std::FILE* f, const short* left, const short* right, int first, int last,
+                       int channels, SampleByteOrder order);
+
+}  // namespace frontend
