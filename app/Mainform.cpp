@@ -18,6 +18,7 @@
 #include <initializer_list>
 
 #include "app/Ringtonenames.h"
+#include "dialogs/WindowFont.h"
 #include "dialogs/Artwork.h"
 #include "dialogs/Dabout.h"
 #include "dialogs/Dhelpwindow.h"
@@ -134,7 +135,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent), mp3Handler(new MP3Handl
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(WindowFont(8));
     setWindowIcon(ApplicationIcon());
     setFixedSize(353, 215);
     BuildControls();
