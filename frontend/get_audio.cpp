@@ -47,6 +47,11 @@ constexpr int kQuietLevelSilent = 10;
 constexpr std::uint64_t kSmallestMpegFrameBytes = 24;
 constexpr std::uint64_t kMinEndOfInputAsks = 16;
 constexpr std::uint64_t kMaxEndOfInputAsks = 4096;
+// The decoder keeps every byte it cannot sync on and scans all of them again on each call,
+// so a long run of junk (zeros, a large trailing tag) would cost quadratic time. The
+// largest Layer III frame is 2880 bytes (free format); a decoder that has taken 16 KiB
+// without producing a frame is only scanning junk, and a fresh one forgets it.
+constexpr std::uint64_t kMaxBytesWithoutFrame = 16384;
 
 bool Talking() { return settings.quietLevel < kQuietLevelSilent; }
 
@@ -462,6 +467,9 @@ int DecodeNextMpegFrame(short* left, short* right) {
         if (result > 0) {
             return FrameDecoded(result);
         }
+        if (state.decoderBytesPending > kMaxBytesWithoutFrame && !StartDecoder()) {
+            return -1;
+        }
     }
 }
 
@@ -604,15 +612,15 @@ int ReadSamplesCommon(lame_global_flags* gfp, SampleOutput out) {
         short local[2][kFrameSamples];
         short(*pcm)[kFrameSamples] = out.narrow != nullptr ? out.narrow : local;
         count = ReadMpegSamples(gfp, pcm[0], pcm[1]);
+        // The decoder writes only channel 0 of a mono frame.
+        channels = mp3InputInfo.stereo == 1 ? 1 : 2;
         if (out.wide != nullptr) {
-            for (int c = 0; c < 2; ++c) {
+            for (int c = 0; c < channels; ++c) {
                 for (int i = 0; i < count; ++i) {
                     out.wide[c][i] = pcm[c][i] * 65536;
                 }
             }
         }
-        // The decoder writes only channel 0 of a mono frame.
-        channels = mp3InputInfo.stereo;
     } else {
         count = ReadPcmSamples(gfp, samples, out);
     }
