@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kNogapCapacity = 200;
 constexpr int kMp3BufferSize = 16384;
-constexpr int kFrameCapacity = 1152;
 constexpr int kDecodeBarEnd = 40;
 constexpr int kEncodeBarEnd = 100;
 // Decoder delay of the MPEG decoder: 528 samples plus the one the synthesis filter adds.
@@ -30,12 +29,10 @@ constexpr int kLayer12DecoderDelay = 241;
 constexpr unsigned kLargestWaveData = 0xFFFFFFD0u;
 
 void CloseOutput(std::FILE*& out) {
-    if (out && out != stdout) {
-        std::fclose(out);
-    } else if (out) {
-        std::fflush(out);
+    if (out) {
+        CloseOutputStream(out);
+        out = nullptr;
     }
-    out = nullptr;
 }
 
 // Closes the output and reports whether everything written reached the file.
@@ -43,10 +40,8 @@ bool CloseOutputChecked(std::FILE*& out) {
     if (!out) {
         return true;
     }
-    bool ok = std::fflush(out) == 0 && !std::ferror(out);
-    if (out != stdout) {
-        ok = std::fclose(out) == 0 && ok;
-    }
+    bool ok = !std::ferror(out);
+    ok = CloseOutputStream(out) == 0 && ok;
     out = nullptr;
     return ok;
 }
@@ -129,7 +124,7 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
         default:
             skip = 0;
             mp3InputInfo.nsamp = lame_get_num_samples(gfp);
-            mp3InputInfo.framesize = kFrameCapacity;
+            mp3InputInfo.framesize = kFrameSamples;
             if (talk) {
                 std::fprintf(stderr, "%s",
                              settings.inputKind == InputKind::Wave   ? "Microsoft WAVE"
@@ -161,10 +156,11 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
             ? static_cast<int>(mp3InputInfo.nsamp / static_cast<unsigned>(mp3InputInfo.framesize))
             : 0;
     const int start = platform::Ui().ProgressPosition();
-    const bool bigEndian = settings.noWaveHeader && settings.swapBytes;
+    const SampleByteOrder order = !settings.noWaveHeader ? SampleByteOrder::LittleEndian
+                                  : settings.swapBytes   ? SampleByteOrder::Reversed
+                                                         : SampleByteOrder::InOrder;
 
-    short samples[2][kFrameCapacity];
-    std::uint8_t bytes[2 * 2 * kFrameCapacity];
+    short samples[2][kFrameSamples];
     int n;
     do {
         n = ReadAudioFrame16(gfp, samples);
@@ -177,17 +173,8 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
         }
         int k = std::min(skipLeft, n);
         skipLeft -= k;
-        // One write per frame; the bytes are those of one 16-bit write per sample.
-        std::size_t used = 0;
-        for (int i = k; i < n; ++i) {
-            for (int c = 0; c < channels; ++c) {
-                auto v = static_cast<std::uint16_t>(samples[c][i]);
-                bytes[used++] = static_cast<std::uint8_t>(bigEndian ? v >> 8 : v & 0xFF);
-                bytes[used++] = static_cast<std::uint8_t>(bigEndian ? v & 0xFF : v >> 8);
-            }
-        }
-        if (used > 0) {
-            std::fwrite(bytes, 1, used, out);
+        if (k < n) {
+            WriteSampleFrames(out, samples[0], samples[1], k, n, channels, order);
         }
         AfterFrame(mp3InputInfo.framenum, mp3InputInfo.totalframes, start, kDecodeBarEnd, out);
     } while (n > 0);
@@ -263,7 +250,7 @@ int EncodeToMp3(lame_global_flags* gfp, std::FILE*& out, bool nogapFollows,
     }
 
     const int start = platform::Ui().ProgressPosition();
-    int samples[2][kFrameCapacity];
+    int samples[2][kFrameSamples];
     unsigned char mp3[kMp3BufferSize];
     auto reportEncoderError = [](int code) {
         if (code == -1) {
