@@ -15,7 +15,7 @@
 #include "frontend/settings.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/TempDir.h"
-#include "tests/unit/frontend/Mp3Builder.h"
+#include "tests/support/Mp3Builder.h"
 
 using namespace frontend;
 using testing_support::AppendBE16;

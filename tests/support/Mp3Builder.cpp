@@ -1,4 +1,4 @@
-#include "Mp3Builder.h"
+#include "tests/support/Mp3Builder.h"
 
 #include <lame/lame.h>
 
