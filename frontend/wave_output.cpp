@@ -95,31 +95,37 @@ void WriteBytesReversed(std::FILE* f, const void* data, int n) {
 
 void WriteSampleFrames(std::FILE* f, const short* left, const short* right, int first, int last,
                        int channels, SampleByteOrder order) {
-    const short* source[2] = {left, right};
-    const int used = channels == 2 ? 2 : 1;
-    unsigned char buffer[2 * kFrameSamples * sizeof(short)];
+    // The order decides per call, not per sample: this runs for every frame of a song, and
+    // a branch-free inner loop lets the compiler interleave whole blocks at once.
+    const bool hostLittleEndian = [] {
+        const std::uint16_t probe = 1;
+        unsigned char b;
+        std::memcpy(&b, &probe, 1);
+        return b == 1;
+    }();
+    const bool inMemoryOrder = order == SampleByteOrder::InOrder ||
+                               (order == SampleByteOrder::LittleEndian && hostLittleEndian);
+    const bool stereo = channels == 2;
+    std::uint16_t buffer[2 * kFrameSamples];
     while (first < last) {
         const int chunk = std::min(last - first, kFrameSamples);
-        unsigned char* at = buffer;
-        for (int i = first; i < first + chunk; ++i) {
-            for (int c = 0; c < used; ++c) {
-                const short sample = source[c][i];
-                unsigned char memory[sizeof(short)];
-                std::memcpy(memory, &sample, sizeof sample);
-                if (order == SampleByteOrder::LittleEndian) {
-                    const auto v = static_cast<std::uint16_t>(sample);
-                    *at++ = static_cast<unsigned char>(v & 0xFF);
-                    *at++ = static_cast<unsigned char>(v >> 8);
-                } else if (order == SampleByteOrder::InOrder) {
-                    *at++ = memory[0];
-                    *at++ = memory[1];
-                } else {
-                    *at++ = memory[1];
-                    *at++ = memory[0];
-                }
+        std::size_t used = 0;
+        if (stereo) {
+            for (int i = first; i < first + chunk; ++i) {
+                buffer[used++] = static_cast<std::uint16_t>(left[i]);
+                buffer[used++] = static_cast<std::uint16_t>(right[i]);
+            }
+        } else {
+            for (int i = first; i < first + chunk; ++i) {
+                buffer[used++] = static_cast<std::uint16_t>(left[i]);
             }
         }
-        std::fwrite(buffer, 1, static_cast<std::size_t>(at - buffer), f);
+        if (!inMemoryOrder) {
+            for (std::size_t k = 0; k < used; ++k) {
+                buffer[k] = static_cast<std::uint16_t>((buffer[k] >> 8) | (buffer[k] << 8));
+            }
+        }
+        std::fwrite(buffer, sizeof buffer[0], used, f);
         first += chunk;
     }
 }
