@@ -31,16 +31,10 @@
 
 TFormMain* FormMain = nullptr;
 
-const char* const kUnknownErrorText =
-    "There was an unknown error. Please check the song file or try restarting this program.";
-
 namespace {
-const char* const kNoRingtone = "No ringtone was created.";
 const char* const kSelectSongFirst = "You must select a song before creating a ring tone!";
 const char* const kSongFilter = "Music files (*.mp3 *.wav)";
 const char* const kSongNameHint = "selected song name";
-constexpr int kBarAfterDecode = 40;
-constexpr int kBarDone = 100;
 constexpr std::int32_t kDefaultLength = 30;
 
 bool IsBlank(char c) {
@@ -127,7 +121,7 @@ std::int32_t LeadingInteger(const std::string& text) {
     return static_cast<std::int32_t>(value);
 }
 
-TFormMain::TFormMain(QWidget* parent) : QWidget(parent), mp3Handler(new MP3Handler) {
+TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
     setObjectName("FormMain");
     setWindowTitle("Chimewick - the ultimate ringtone maker");
     // A fixed single border with the system menu and minimise only; close stays, it is how
@@ -145,8 +139,6 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent), mp3Handler(new MP3Handl
         QString chosen = QFileDialog::getOpenFileName(owner, QString(), dir, filter);
         return QFile::encodeName(chosen).toStdString();
     };
-    // The temporary file must not outlive the process, also when it ends through exit.
-    exitHook_ = platform::AddExitHook([this] { FormDestroy(); });
 }
 
 void TFormMain::BuildControls() {
@@ -223,103 +215,7 @@ void TFormMain::CentreOnDesktop() {
     }
 }
 
-TFormMain::~TFormMain() {
-    platform::RemoveExitHook(exitHook_);
-    FormDestroy();
-}
-
-void TFormMain::FormDestroy() {
-    if (tempWavePending) {
-        DeletePendingTempWave();
-    }
-}
-
-void TFormMain::MarkTempWavePending(const std::string& name) {
-    tempWaveFile = name;
-    tempWavePath_ = !name.empty() && platform::IsPathSeparator(name[0])
-                        ? name
-                        : platform::GetCurrentDir() + name;
-    tempWavePending = true;
-}
-
-void TFormMain::DeletePendingTempWave() {
-    platform::DeleteFile(tempWavePath_.empty() ? tempWaveFile : tempWavePath_);
-    tempWavePending = false;
-}
-
-void TFormMain::MakeRingtone() {
-    platform::UserInterface& ui = platform::Ui();
-    if (tempWavePending) {
-        DeletePendingTempWave();
-    }
-    ui.SetProgressPosition(0);
-    ui.ShowProgress();
-
-    std::string workFile = songFile;
-    if (IsMp3Song(songFile)) {
-        workFile += "_TEMP.wav";
-        MarkTempWavePending(workFile);
-        if (!mp3Handler->Decode(songFile, workFile)) {
-            DeletePendingTempWave();
-            throw platform::Exception(kNoRingtone);
-        }
-    }
-    ui.SetProgressPosition(kBarAfterDecode);
-
-    std::int32_t start = startSeconds;
-    std::int32_t length = lengthSeconds;
-    auto wave = std::make_unique<WaveFile>(workFile);
-    if (!wave->ReadHeader()) {
-        if (tempWavePending) {
-            DeletePendingTempWave();
-        }
-        ui.HideProgress();
-        throw platform::Exception(
-            "There was a problem reading the song file. Could not make ringtone.");
-    }
-    RingtoneRange range = ChooseRingtoneRange(wave->GetDurationSeconds(), start, length);
-
-    std::string snippetFile = InsertRingtoneSuffix(workFile);
-    if (!wave->WriteSnippet(snippetFile, range.start, range.length)) {
-        if (tempWavePending) {
-            DeletePendingTempWave();
-        }
-        ui.HideProgress();
-        throw platform::Exception(
-            "There was a problem creating the ring tone. Could not make ringtone.");
-    }
-
-    if (IsMp3Song(songFile)) {
-        std::string ringtoneFile = InsertRingtoneSuffix(songFile);
-        bool encoded = mp3Handler->Encode(snippetFile, ringtoneFile);
-        platform::DeleteFile(snippetFile);
-        DeletePendingTempWave();
-        if (!encoded) {
-            platform::DeleteFile(ringtoneFile);
-            throw platform::Exception(kNoRingtone);
-        }
-    }
-    ui.SetProgressPosition(kBarDone);
-    ui.ShowInformation("The ringtone was successfully created!");
-}
-
-void TFormMain::RunCommandLine(std::string songPath) {
-    std::string previousDir = platform::GetCurrentDir();
-    platform::SetCurrentDir(platform::ExtractFilePath(songPath));
-    songFile = platform::ExtractFileName(songPath);
-    startSeconds = -1;
-    lengthSeconds = 30;
-    try {
-        MakeRingtone();
-    } catch (const platform::Exception& e) {
-        platform::Ui().ShowInformation(e.Message());
-    } catch (...) {
-        platform::Ui().ShowInformation(kUnknownErrorText);
-    }
-    platform::SetCurrentDir(previousDir);
-    platform::Ui().HideProgress();
-    platform::ExitProcess(1);
-}
+TFormMain::~TFormMain() = default;
 
 void TFormMain::InputFileButtonClick() {
     if (!chooseSongFile) {

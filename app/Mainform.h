@@ -1,13 +1,14 @@
 #pragma once
-// The main window, command-line mode and the ringtone pipeline.
+// The main window.
 
 #include <QWidget>
+
+#include "app/Ringtonepipeline.h"
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
-class MP3Handler;
 class QCloseEvent;
 class QComboBox;
 class QFrame;
@@ -24,25 +25,13 @@ class QToolButton;
 // Never fails: a number beyond 32 bits wraps around modulo 2^32.
 std::int32_t LeadingInteger(const std::string& text);
 
-class TFormMain : public QWidget {
+// The window carries the pipeline and command-line mode it inherits; both also run
+// without any window where there is no display.
+class TFormMain : public QWidget, public RingtonePipeline {
     Q_OBJECT
 public:
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
-
-    // Makes the ringtone of songFile from startSeconds (-1 automatic) for lengthSeconds.
-    // Returns after success (the success message has been shown). Fails by raising
-    // platform::Exception with the message for the user; the user's cancellation inside
-    // the MP3 conversion passes through unchanged. Must not be re-entered.
-    void MakeRingtone();
-
-    // Command-line mode: makes the ringtone of songPath beside it with the automatic start
-    // and 30 seconds, reports the outcome and ends the process with status 1.
-    [[noreturn]] void RunCommandLine(std::string songPath);
-
-    // Deletes a temporary WAVE file left by an interrupted run. Runs when the window is
-    // destroyed and when the process ends through platform::ExitProcess.
-    void FormDestroy();
 
     // The open-file dialog: given the owner, the initial folder and the filter, returns
     // the chosen file's full path (UTF-8), or an empty string when the user cancelled.
@@ -63,13 +52,6 @@ public:
     QFrame* Bevel1 = nullptr;
     QPushButton* goButton = nullptr;
     QPushButton* exitButton = nullptr;
-
-    std::string songFile;
-    bool tempWavePending = false;
-    std::string tempWaveFile;
-    std::int32_t startSeconds = 0;
-    std::int32_t lengthSeconds = 0;
-    std::unique_ptr<MP3Handler> mp3Handler;
 
 public slots:
     // Asks for a song; on confirmation shows its name, remembers its full path in songFile
@@ -101,18 +83,8 @@ private:
     void ShowSongName(const std::string& path);
     // startSeconds and lengthSeconds from the two boxes.
     void ReadOptions();
-    void MarkTempWavePending(const std::string& name);
-    void DeletePendingTempWave();
-
-    // The pending file's absolute path: the name above is relative to the song's folder in
-    // command-line mode, and the clean-up may run after the folder was left.
-    std::string tempWavePath_;
-    int exitHook_ = 0;
     bool making_ = false;  // inside goButtonClick
 };
 
 // The main window; created first at start-up, lives until the process ends.
 extern TFormMain* FormMain;
-
-// The text shown for anything that is not one of our own errors.
-extern const char* const kUnknownErrorText;

@@ -4,7 +4,6 @@
 #include <QProxyStyle>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 #include "app/Mainform.h"
 #include "app/QtUserInterface.h"
@@ -12,7 +11,6 @@
 #include "dialogs/Dabout.h"
 #include "dialogs/Dhelpwindow.h"
 #include "dialogs/Snippetprogressbar.h"
-#include "platform/ConsoleUserInterface.h"
 #include "platform/Exception.h"
 
 namespace {
@@ -66,25 +64,6 @@ bool IsConsolePlatform() {
 
 }  // namespace
 
-std::string CommandLineFromArguments(const std::vector<std::string>& arguments) {
-    std::string line;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (i > 0) {
-            line += ' ';
-        }
-        line += arguments[i];
-    }
-    std::size_t first = line.find_first_not_of(" \t");
-    line.erase(0, first == std::string::npos ? line.size() : first);
-    std::string result;
-    for (char c : line) {
-        if (c != '"') {
-            result += c;
-        }
-    }
-    return result;
-}
-
 void CreateWindows() {
     FormMain = new TFormMain;
     ChimewickProgress = new TChimewickProgress;
@@ -113,27 +92,18 @@ int RunApplication(int argc, char** argv) {
         qInstallMessageHandler(QuietQtMessages);
     }
     QApplication application(argc, argv);
+    if (IsConsolePlatform()) {
+        qInstallMessageHandler(QuietQtMessages);
+        // The display named in the environment could not be opened: no window is
+        // needed for what remains possible.
+        return RunConsoleMode(commandLine);
+    }
     QApplication::setApplicationName("songsifter");
     QApplication::setApplicationDisplayName("Chimewick");
     QApplication::setWindowIcon(ApplicationIcon());
     QApplication::setStyle(new PlainButtonsStyle);
-
-    std::unique_ptr<platform::UserInterface> ui;
-    if (IsConsolePlatform()) {
-        qInstallMessageHandler(QuietQtMessages);
-        if (commandLine.empty()) {
-            std::fprintf(stderr,
-                         "songsifter: no display available; to make a ringtone without one, "
-                         "give the song's path: songsifter SONG\n");
-            return 1;
-        }
-        auto console = std::make_unique<platform::ConsoleUserInterface>();
-        console->CatchInterrupts();
-        ui = std::move(console);
-    } else {
-        ui = std::make_unique<QtUserInterface>();
-    }
-    platform::ScopedUi installed(ui.get());
+    QtUserInterface ui;
+    platform::ScopedUi installed(&ui);
 
     try {
         CreateWindows();

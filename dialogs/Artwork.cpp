@@ -2,12 +2,15 @@
 
 #include <QFont>
 #include <QLinearGradient>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 
 #include <algorithm>
 #include <iterator>
+#include <map>
+#include <vector>
 #include <cmath>
 
 namespace {
@@ -422,13 +425,50 @@ QImage ApplicationIconImage(int size) {
     return image;
 }
 
-QIcon ApplicationIcon() {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        icon.addPixmap(QPixmap::fromImage(ApplicationIconImage(size)));
+namespace {
+
+// Draws the application icon only at the sizes the window system actually asks for, and
+// only when it asks: every window carries the icon, but in most runs few are ever shown.
+class ApplicationIconEngine : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
     }
-    return icon;
-}
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        int wanted = std::max(1, std::min(size.width(), size.height()));
+        int drawn = kSizes.back();
+        for (int candidate : kSizes) {
+            if (candidate >= wanted) {
+                drawn = candidate;
+                break;
+            }
+        }
+        auto cached = cache_.find(drawn);
+        if (cached == cache_.end()) {
+            cached = cache_.emplace(drawn, QPixmap::fromImage(ApplicationIconImage(drawn))).first;
+        }
+        return drawn == wanted ? cached->second
+                               : cached->second.scaled(wanted, wanted, Qt::KeepAspectRatio,
+                                                       Qt::SmoothTransformation);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int s : kSizes) {
+            sizes.append(QSize(s, s));
+        }
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new ApplicationIconEngine(*this); }
+
+private:
+    inline static const std::vector<int> kSizes = {16, 22, 24, 32, 48, 64, 128, 256};
+    std::map<int, QPixmap> cache_;
+};
+
+}  // namespace
+
+QIcon ApplicationIcon() { return QIcon(new ApplicationIconEngine); }
 
 QIcon ProgressDialogIcon() {
     QIcon icon;

@@ -114,3 +114,19 @@ TEST(SongsifterConsole, GuiModeWithoutADisplaySaysSoAndExitsWithOne) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
     }
 }
+
+TEST(SongsifterConsole, ADisplayThatCannotBeOpenedFallsBackToConsoleMode) {
+    TempDir dir;
+    Bytes audio;
+    ASSERT_TRUE(WriteFileBytes(dir / "song.wav", CountingSong(40, &audio)));
+    ProcessOptions options;
+    options.setEnv = {"DISPLAY=:97", "XAUTHORITY=/nonexistent"};
+    ProcessResult r = RunProcess(SongsifterPath(), {dir / "song.wav"}, options);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.out, kSuccessLine);
+    EXPECT_TRUE(std::filesystem::exists(dir / "song_Chimewick_Ringtone.wav"));
+    r = RunProcess(SongsifterPath(), {}, options);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+}

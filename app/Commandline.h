@@ -1,0 +1,23 @@
+#pragma once
+// Start-up without Qt: the command line, and command-line mode where no display is
+// configured at all, which needs no window system and so starts at once.
+
+#include <string>
+#include <vector>
+
+// The command line as the program sees it: the arguments joined by single blanks, leading
+// blanks and tabs skipped, and every double quote removed wherever it stands. Empty means
+// GUI mode; anything else is the path of one song.
+std::string CommandLineFromArguments(const std::vector<std::string>& arguments);
+
+// True when the environment names a display or a window-system plugin (DISPLAY,
+// WAYLAND_DISPLAY or QT_QPA_PLATFORM).
+bool DisplayConfigured();
+
+// Console mode: messages as lines on standard output, the bar on standard error when it
+// is a terminal, Ctrl+C as Cancel. With a song path this makes the ringtone and ends the
+// process with status 1; without one it says that a display is needed and returns 1.
+int RunConsoleMode(const std::string& commandLine);
+
+// The line printed when GUI mode is asked for and no display is available.
+extern const char* const kNoDisplayText;
