@@ -40,9 +40,8 @@ int main(int argc, char** argv) {
                 return entry(argc, argv);
             }
         }
-        const char* why = dlerror();
-        if (error.empty() && why) {
-            error = why;
+        if (const char* why = dlerror()) {
+            error = why;  // the installed location's reason is the one that matters
         }
     }
     std::fprintf(stderr, "songsifter: cannot load its user interface: %s\n", error.c_str());

@@ -22,6 +22,19 @@ if [ -e "$build/chimewick-mp3" ]; then
     [ -x "$prefix/bin/chimewick-mp3" ] || fail "bin/chimewick-mp3 was not installed"
 fi
 
+# The installed program works on its own: without a display, and with a display that
+# cannot be opened, which makes it load its window-system library from the prefix.
+printf 'RIFF\044\000\000\000WAVEfmt \020\000\000\000\001\000\001\000\100\037\000\000\100\037\000\000\001\000\010\000data\000\000\000\000' \
+    >"$scratch/empty.wav"
+for display in "" ":97"; do
+    out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" \
+          "$prefix/bin/songsifter" "$scratch/empty.wav" 2>/dev/null || true)
+    case "$out" in
+        *"Could not make ringtone."*) ;;
+        *) fail "the installed songsifter did not run (DISPLAY='$display'): $out" ;;
+    esac
+done
+
 share=$prefix/share
 entry=$share/applications/chimewick.desktop
 icon=$share/icons/hicolor/scalable/apps/chimewick.svg
