@@ -40,8 +40,10 @@ bool QtUserInterface::Confirm(const std::string& text) {
 }
 
 void QtUserInterface::ShowApplicationError(const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                    QString::fromStdString(text), QMessageBox::Ok, BoxParent());
+    // The application's title; Qt's display name is not used for it because Qt would
+    // append it to every window's caption.
+    QMessageBox box(QMessageBox::Critical, "Chimewick", QString::fromStdString(text),
+                    QMessageBox::Ok, BoxParent());
     box.exec();
 }
 

@@ -99,7 +99,6 @@ int RunApplication(int argc, char** argv) {
         return RunConsoleMode(commandLine);
     }
     QApplication::setApplicationName("songsifter");
-    QApplication::setApplicationDisplayName("Chimewick");
     QApplication::setWindowIcon(ApplicationIcon());
     QApplication::setStyle(new PlainButtonsStyle);
     QtUserInterface ui;
