@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/QtUserInterface.h"
+#include "app/Ringtonepipeline.h"
+#include "platform/Exception.h"
 #include "app/Startup.h"
 #include "platform/UserInterface.h"
 #include "tests/support/RecordingUserInterface.h"
@@ -19,3 +23,13 @@ protected:
     testing_support::RecordingUserInterface ui;
     platform::ScopedUi installed{&ui};
 };
+
+// The message MakeRingtone raised, or "" when it returned.
+inline std::string RaisedBy(RingtonePipeline& pipeline) {
+    try {
+        pipeline.MakeRingtone();
+    } catch (const platform::Exception& e) {
+        return e.Message();
+    }
+    return "";
+}

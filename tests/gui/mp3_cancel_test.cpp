@@ -15,19 +15,6 @@
 
 using namespace testing_support;
 
-namespace {
-
-std::string RaisedBy(TFormMain& form) {
-    try {
-        form.MakeRingtone();
-    } catch (const platform::Exception& e) {
-        return e.Message();
-    }
-    return "";
-}
-
-}  // namespace
-
 class Mp3Cancel : public GuiFixture {
 protected:
     TempDir dir;

@@ -21,16 +21,6 @@ const char* const kReadProblem =
 const char* const kSnippetProblem =
     "There was a problem creating the ring tone. Could not make ringtone.";
 
-// The message MakeRingtone raised, or "" when it returned.
-std::string RaisedBy(TFormMain& form) {
-    try {
-        form.MakeRingtone();
-    } catch (const platform::Exception& e) {
-        return e.Message();
-    }
-    return "";
-}
-
 struct ExitCalled {
     int status;
 };
