@@ -6,9 +6,11 @@
 #include "app/Ringtonepipeline.h"
 #include "platform/ConsoleUserInterface.h"
 
+namespace {
 const char* const kNoDisplayText =
     "songsifter: no display available; to make a ringtone without one, give the song's "
     "path: songsifter SONG\n";
+}  // namespace
 
 std::string CommandLineFromArguments(const std::vector<std::string>& arguments) {
     std::string line;

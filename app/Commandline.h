@@ -18,6 +18,3 @@ bool DisplayConfigured();
 // is a terminal, Ctrl+C as Cancel. With a song path this makes the ringtone and ends the
 // process with status 1; without one it says that a display is needed and returns 1.
 int RunConsoleMode(const std::string& commandLine);
-
-// The line printed when GUI mode is asked for and no display is available.
-extern const char* const kNoDisplayText;
