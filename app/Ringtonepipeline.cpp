@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/Excerptroad.h"
 #include "app/Ringtonenames.h"
 #include "frontend/Mp3handler.h"
 #include "platform/Exception.h"
@@ -15,6 +16,7 @@ const char* const kUnknownErrorText =
 
 namespace {
 const char* const kNoRingtone = "No ringtone was created.";
+const char* const kSuccess = "The ringtone was successfully created!";
 constexpr int kBarAfterDecode = 40;
 constexpr int kBarDone = 100;
 }  // namespace
@@ -55,6 +57,21 @@ void RingtonePipeline::MakeRingtone() {
     }
     ui.SetProgressPosition(0);
     ui.ShowProgress();
+
+    // MP3 songs take the excerpt road unless it declines the song; the whole-song road
+    // below then makes the ringtone as it always has.
+    if (IsMp3Song(songFile) && excerptRoad) {
+        switch (MakeMp3RingtoneFromExcerpt(*mp3Handler, songFile, startSeconds, lengthSeconds)) {
+            case ExcerptRoadResult::Made:
+                ui.SetProgressPosition(kBarDone);
+                ui.ShowInformation(kSuccess);
+                return;
+            case ExcerptRoadResult::EncodeFailed:
+                throw platform::Exception(kNoRingtone);
+            case ExcerptRoadResult::Declined:
+                break;
+        }
+    }
 
     std::string workFile = songFile;
     if (IsMp3Song(songFile)) {
@@ -101,7 +118,7 @@ void RingtonePipeline::MakeRingtone() {
         }
     }
     ui.SetProgressPosition(kBarDone);
-    ui.ShowInformation("The ringtone was successfully created!");
+    ui.ShowInformation(kSuccess);
 }
 
 void RingtonePipeline::RunCommandLine(std::string songPath) {

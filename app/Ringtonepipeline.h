@@ -36,6 +36,8 @@ public:
     std::int32_t startSeconds = 0;
     std::int32_t lengthSeconds = 0;
     std::unique_ptr<MP3Handler> mp3Handler;
+    // False sends MP3 songs down the whole-song road only (the tests compare the roads).
+    bool excerptRoad = true;
 
 private:
     void MarkTempWavePending(const std::string& name);

@@ -92,6 +92,19 @@ std::FILE* OpenRegularFileForReading(const std::string& path) {
     return f;
 }
 
+std::FILE* CreateNewFileForWriting(const std::string& path) {
+    unlink(path.c_str());
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* f = fdopen(fd, "wb");
+    if (!f) {
+        close(fd);
+    }
+    return f;
+}
+
 std::string LongFileName(const std::string& path) {
     // POSIX file systems keep one name per file, so the name typed is the name reported.
     if (!FileExists(path)) {

@@ -38,6 +38,10 @@ bool SameFile(const std::string& a, const std::string& b);
 // pipe or device would block or never end, so it is refused instead of opened.
 std::FILE* OpenRegularFileForReading(const std::string& path);
 
+// Creates path as a new, empty file for binary writing, after deleting whatever file was
+// there: created exclusively and never through a symbolic link, so nothing that appears at
+// the name meanwhile is written through. nullptr when it cannot be created.
+std::FILE* CreateNewFileForWriting(const std::string& path);
 // The name of the file as the file system reports it (the last component only), or an
 // empty string when the path names nothing. On POSIX this is the path's own last
 // component when the file exists.
