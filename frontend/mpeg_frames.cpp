@@ -61,6 +61,57 @@ bool ParseLayer3Header(const unsigned char* b, Layer3Header& h) {
     return true;
 }
 
+// Reads the side information's bit fields, most significant bit first.
+class BitReader {
+public:
+    explicit BitReader(const unsigned char* b) : b_(b) {}
+    unsigned Take(int n) {
+        unsigned v = 0;
+        for (int i = 0; i < n; ++i, ++at_) {
+            v = (v << 1) | ((b_[at_ / 8] >> (7 - at_ % 8)) & 1u);
+        }
+        return v;
+    }
+
+private:
+    const unsigned char* b_;
+    int at_ = 0;
+};
+
+// The decoder drops (or mangles) a frame whose side information it refuses, which the
+// header count cannot foresee: such a song is not for this walk. Checks each granule's
+// Huffman region size, its block type and that its bits fit the reservoir and the frame.
+bool SideInfoPlausible(const unsigned char* side, const Layer3Header& h, int mainDataBegin,
+                       int mainDataBytes) {
+    BitReader bits(side);
+    bits.Take(h.mpeg1 ? 9 : 8);  // main_data_begin
+    bits.Take(h.mpeg1 ? (h.channels == 1 ? 5 : 3) : h.channels);
+    if (h.mpeg1) {
+        bits.Take(4 * h.channels);  // scfsi
+    }
+    long totalBits = 0;
+    for (int granule = 0; granule < (h.mpeg1 ? 2 : 1); ++granule) {
+        for (int channel = 0; channel < h.channels; ++channel) {
+            totalBits += bits.Take(12);
+            const unsigned bigValues = bits.Take(9);
+            bits.Take(8 + (h.mpeg1 ? 4 : 9));  // global gain, scale factor compression
+            if (bigValues > 288) {
+                return false;
+            }
+            if (bits.Take(1) != 0) {  // window switching
+                if (bits.Take(2) == 0) {
+                    return false;
+                }
+                bits.Take(1 + 2 * 5 + 3 * 3);
+            } else {
+                bits.Take(3 * 5 + 4 + 3);
+            }
+            bits.Take(h.mpeg1 ? 3 : 2);
+        }
+    }
+    return totalBits <= 8L * (mainDataBegin + mainDataBytes);
+}
+
 // Sequential reads through one buffer; the walk only ever moves forward.
 class ForwardReader {
 public:
@@ -132,6 +183,9 @@ bool Walk(std::FILE* f, std::uint64_t fileSize, MpegFrameWalk& walk) {
         frame.mainDataBegin =
             static_cast<std::uint16_t>(h.mpeg1 ? (b[4] << 1) | (b[5] >> 7) : b[4]);
         frame.mainDataBytes = static_cast<std::uint16_t>(h.size - 4 - h.sideInfoBytes);
+        if (!SideInfoPlausible(b + 4, h, frame.mainDataBegin, frame.mainDataBytes)) {
+            return false;
+        }
         const unsigned char* marker = b + 4 + h.sideInfoBytes;
         frame.tagMarker =
             std::memcmp(marker, "Xing", 4) == 0 || std::memcmp(marker, "Info", 4) == 0;

@@ -30,6 +30,8 @@ protected:
         FormMain->songFile = song;
         FormMain->startSeconds = -1;
         FormMain->lengthSeconds = 30;
+        // These hold the whole-song road's clean-up; the excerpt road leaves no temporary.
+        FormMain->excerptRoad = false;
     }
 
     // Presses Cancel once, from a timer the window system runs while the loops process
