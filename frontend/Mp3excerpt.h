@@ -5,7 +5,9 @@
 //
 // The road is taken only for songs it can prove it reproduces byte for byte; every other
 // song (and LAMEOPT set, whose options can change decoding) is declined, and the caller
-// goes the whole-song road instead.
+// goes the whole-song road instead. Its limit: damaged Huffman data that makes the decoder
+// drop a frame ahead of the warm-up is invisible to a header walk (inside the warm-up and
+// the excerpt a dropped frame is seen, and the song declined).
 
 #include <cstdint>
 #include <cstdio>

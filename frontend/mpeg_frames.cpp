@@ -80,9 +80,8 @@ private:
 
 // The decoder drops (or mangles) a frame whose side information it refuses, which the
 // header count cannot foresee: such a song is not for this walk. Checks each granule's
-// Huffman region size, its block type and that its bits fit the reservoir and the frame.
-bool SideInfoPlausible(const unsigned char* side, const Layer3Header& h, int mainDataBegin,
-                       int mainDataBytes) {
+// Huffman region size and block type, and returns the frame's main data bits, or -1.
+long SideInfoBits(const unsigned char* side, const Layer3Header& h) {
     BitReader bits(side);
     bits.Take(h.mpeg1 ? 9 : 8);  // main_data_begin
     bits.Take(h.mpeg1 ? (h.channels == 1 ? 5 : 3) : h.channels);
@@ -96,11 +95,11 @@ bool SideInfoPlausible(const unsigned char* side, const Layer3Header& h, int mai
             const unsigned bigValues = bits.Take(9);
             bits.Take(8 + (h.mpeg1 ? 4 : 9));  // global gain, scale factor compression
             if (bigValues > 288) {
-                return false;
+                return -1;
             }
             if (bits.Take(1) != 0) {  // window switching
                 if (bits.Take(2) == 0) {
-                    return false;
+                    return -1;
                 }
                 bits.Take(1 + 2 * 5 + 3 * 3);
             } else {
@@ -109,7 +108,7 @@ bool SideInfoPlausible(const unsigned char* side, const Layer3Header& h, int mai
             bits.Take(h.mpeg1 ? 3 : 2);
         }
     }
-    return totalBits <= 8L * (mainDataBegin + mainDataBytes);
+    return totalBits;
 }
 
 // Sequential reads through one buffer; the walk only ever moves forward.
@@ -152,6 +151,7 @@ bool Walk(std::FILE* f, std::uint64_t fileSize, MpegFrameWalk& walk) {
                    ((id3[8] & 0x7Fu) << 7) | (id3[9] & 0x7Fu));
     }
     Layer3Header first;
+    long previousBits = 0;
     while (at < fileSize) {
         if (fileSize - at == kId3v1Bytes && !walk.frames.empty()) {
             const unsigned char* tag = reader.At(at, kId3v1Bytes);
@@ -183,9 +183,16 @@ bool Walk(std::FILE* f, std::uint64_t fileSize, MpegFrameWalk& walk) {
         frame.mainDataBegin =
             static_cast<std::uint16_t>(h.mpeg1 ? (b[4] << 1) | (b[5] >> 7) : b[4]);
         frame.mainDataBytes = static_cast<std::uint16_t>(h.size - 4 - h.sideInfoBytes);
-        if (!SideInfoPlausible(b + 4, h, frame.mainDataBegin, frame.mainDataBytes)) {
+        // Each frame's main data must end where the next frame's begins at the latest: the
+        // decoder drops a frame that would have to step back into its predecessor's bits.
+        const long bits = SideInfoBits(b + 4, h);
+        if (bits < 0 || bits > 8L * (frame.mainDataBegin + frame.mainDataBytes) ||
+            (!walk.frames.empty() &&
+             previousBits > 8L * (walk.frames.back().mainDataBegin +
+                                  walk.frames.back().mainDataBytes - frame.mainDataBegin))) {
             return false;
         }
+        previousBits = bits;
         const unsigned char* marker = b + 4 + h.sideInfoBytes;
         frame.tagMarker =
             std::memcmp(marker, "Xing", 4) == 0 || std::memcmp(marker, "Info", 4) == 0;

@@ -1,8 +1,9 @@
 // Mutates a small generated MP3 as the input says and holds the excerpt road against the
 // whole-song road: it must decline the song or the request, or write the very same WAVE.
-// The pokes hit frame headers and side information (and cut the song short), not the
-// Huffman data: damage there can make the decoder drop a frame, which no header walk can
-// foresee, so the road's promise covers songs whose every frame decodes.
+// The pokes hit what the header walk reads (frame headers and the reservoir pointer) and
+// cut the song short; they leave the Huffman data and the side information that steers it
+// alone: damage there can make the decoder drop a frame, which no header walk can foresee,
+// so the road's promise covers songs whose every frame decodes.
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,7 +35,7 @@ static void Write(const std::string& path, const std::vector<std::uint8_t>& byte
 
 struct Base {
     std::vector<std::uint8_t> bytes;
-    std::vector<std::size_t> structure;  // offsets of header and side information bytes
+    std::vector<std::size_t> structure;  // offsets of header and reservoir pointer bytes
 };
 
 static Base Song(int seconds, int rate, int channels) {
@@ -45,13 +46,13 @@ static Base Song(int seconds, int rate, int channels) {
     frontend::MpegFrameWalk walk;
     frontend::WalkMpegFrames(dir + "song.mp3", walk);
     for (const auto& frame : walk.frames)
-        for (std::size_t i = 0; i < static_cast<std::size_t>(frame.size - frame.mainDataBytes); ++i)
+        for (std::size_t i = 0; i < 5; ++i)
             base.structure.push_back(frame.offset + i);
     return base;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const Base songs[3] = {Song(3, 44100, 2), Song(4, 22050, 1), Song(6, 8000, 1)};
+    static const Base songs[3] = {Song(5, 44100, 2), Song(6, 22050, 1), Song(8, 8000, 1)};
     if (size < 3)
         return 0;
     const Base& base = songs[data[0] % 3];
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!MP3Handler().Decode(dir + "song.mp3", dir + "whole.wav") || !whole.ReadHeader() ||
         whole.GetDurationSeconds() != plan->DurationSeconds())
         std::abort();  // the plan foresaw a decode the whole-song road does not deliver
-    const int start = data[1] % 7 - 1, length = data[2] % 6;
+    const int start = data[1] % 5 - 1, length = 1 + data[2] % 3;
     bool cut = whole.WriteSnippet(dir + "cut.wav", start, length);
     std::FILE* out = std::fopen((dir + "excerpt.wav").c_str(), "wb");
     bool written = plan->WriteExcerpt(out, start, length);
