@@ -362,12 +362,12 @@ bool Mp3Excerpt::WriteExcerpt(std::FILE* out, std::int32_t startSeconds,
         decoder = std::make_unique<FrameDecoder>();
         position = 0;
     }
+    if (!*decoder) {
+        return false;
+    }
     const bool late = start > 0;
 
-    bool exact = true;
     auto keep = [&](const short* left, const short* right, int count) {
-        // After a late start every call must give exactly its own frame.
-        exact = exact && (!late || count == spf);
         const std::int64_t lo = std::max(position, from);
         const std::int64_t hi = std::min(position + count, to);
         if (lo < hi) {
@@ -379,17 +379,19 @@ bool Mp3Excerpt::WriteExcerpt(std::FILE* out, std::int32_t startSeconds,
     };
     for (std::size_t i = late ? first : 0; position < to && i < walk.frames.size(); ++i) {
         unsigned char* frame = reader.Frame(i);
-        if (!frame || !*decoder || decoder->Feed(frame, walk.frames[i].size, keep) < 0 || !exact) {
+        const std::int64_t r = frame ? decoder->Feed(frame, walk.frames[i].size, keep) : -1;
+        // After a late start every frame must give exactly its own samples, at once.
+        if (r < 0 || (late && r != spf)) {
             return false;
         }
         afterFrame();
     }
-    for (int ask = 0; position < to && ask < kDrainAsks; ++ask) {
+    for (int ask = 0; !late && position < to && ask < kDrainAsks; ++ask) {
         if (decoder->Feed(nullptr, 0, keep) <= 0) {
             break;
         }
     }
-    return exact && position >= to && !std::ferror(out);
+    return position >= to && !std::ferror(out);
 }
 
 }  // namespace frontend
