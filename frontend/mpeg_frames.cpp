@@ -61,15 +61,17 @@ bool ParseLayer3Header(const unsigned char* b, Layer3Header& h) {
     return true;
 }
 
-// Reads the side information's bit fields, most significant bit first.
+// Reads the side information's bit fields, most significant bit first, a field of at most
+// 24 bits at a time. It may look up to three bytes past the last field it reads.
 class BitReader {
 public:
     explicit BitReader(const unsigned char* b) : b_(b) {}
     unsigned Take(int n) {
-        unsigned v = 0;
-        for (int i = 0; i < n; ++i, ++at_) {
-            v = (v << 1) | ((b_[at_ / 8] >> (7 - at_ % 8)) & 1u);
-        }
+        const unsigned char* p = b_ + at_ / 8;
+        const std::uint32_t word = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                                   (std::uint32_t{p[2]} << 8) | p[3];
+        const unsigned v = (word << (at_ % 8)) >> (32 - n);
+        at_ += n;
         return v;
     }
 
@@ -170,6 +172,8 @@ bool Walk(std::FILE* f, std::uint64_t fileSize, MpegFrameWalk& walk) {
         }
         if (walk.frames.empty()) {
             first = h;
+            walk.frames.reserve(static_cast<std::size_t>(fileSize / static_cast<unsigned>(h.size)) +
+                                1);
         } else if ((h.bits & kSharedBits) != (first.bits & kSharedBits)) {
             return false;
         }
