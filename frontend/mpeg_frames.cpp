@@ -152,6 +152,11 @@ bool Walk(std::FILE* f, std::uint64_t fileSize, MpegFrameWalk& walk) {
         at = 10 + ((std::uint64_t{id3[6] & 0x7Fu} << 21) | ((id3[7] & 0x7Fu) << 14) |
                    ((id3[8] & 0x7Fu) << 7) | (id3[9] & 0x7Fu));
     }
+    // Padding in front of the first frame: the whole-song road's sync search passes over
+    // it without feeding the decoder, and no zero byte can start a frame header.
+    for (const unsigned char* b; at < fileSize && (b = reader.At(at, 1)) && *b == 0;) {
+        ++at;
+    }
     Layer3Header first;
     long previousBits = 0;
     while (at < fileSize) {

@@ -27,7 +27,8 @@ struct MpegFrameWalk {
 
 // Walks the file at path. Accepts only one unbroken chain of Layer III frames that share
 // version, sample rate and channel mode, have no CRC, no free-format or reserved fields,
-// start right behind an optional ID3v2 tag (or at the first byte) and end exactly at the
+// start right behind an optional ID3v2 tag (or at the first byte) and any zero bytes of
+// padding, whose side information the decoder accepts, and that end exactly at the
 // end of the file or at a trailing 128-byte ID3v1 tag that holds no 0xFF byte (so nothing
 // in it can pass for a frame header).
 // Fails: false for anything else (unreadable file included); walk is then unspecified.

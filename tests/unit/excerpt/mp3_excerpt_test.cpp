@@ -43,6 +43,7 @@ struct Song {
     Mp3Options options;
     bool id3v2 = false;
     bool id3v1 = false;
+    int padding = 0;  // zero bytes in front of the first frame
 };
 
 Mp3Options Options(int rate, int channels, int seconds, int kbps, int vbr = -1, bool tag = true) {
@@ -59,6 +60,7 @@ Mp3Options Options(int rate, int channels, int seconds, int kbps, int vbr = -1, 
 
 Bytes SongBytes(const Song& song) {
     Bytes bytes = EncodeMp3(song.options).bytes;
+    bytes.insert(bytes.begin(), static_cast<std::size_t>(song.padding), 0);
     if (song.id3v2) {
         const std::uint8_t size[4] = {0, 0, 2, 0};  // 256 bytes
         Bytes tag = Id3v2Tag(size, Bytes(256, 'x'));
@@ -92,12 +94,13 @@ Bytes ExcerptRoad(const std::string& song, RingtoneRange range, std::int32_t* du
     return bytes;
 }
 
-Song Row(const char* name, Mp3Options o, bool id3v2 = false, bool id3v1 = false) {
+Song Row(const char* name, Mp3Options o, bool id3v2 = false, bool id3v1 = false, int padding = 0) {
     Song s;
     s.name = name;
     s.options = o;
     s.id3v2 = id3v2;
     s.id3v1 = id3v1;
+    s.padding = padding;
     return s;
 }
 
@@ -146,10 +149,11 @@ INSTANTIATE_TEST_SUITE_P(
     Songs, ExcerptRoadMatchesTheWholeSongRoad,
     ::testing::Values(Row("Mpeg1JointCbr128Id3", Options(44100, 2, 60, 128), true),
                       Row("Mpeg1Stereo320", PlainStereo(Options(44100, 2, 12, 320))),
-                      Row("Mpeg1Mono32kHzNoTag", Options(32000, 1, 15, 48, -1, false)),
+                      Row("Mpeg1Mono32kHzNoTagPadded", Options(32000, 1, 15, 48, -1, false), false,
+                          false, 3),
                       Row("Mpeg1Vbr48kHzId3v1", Options(48000, 2, 20, 0, 4), false, true),
                       Row("Mpeg1VbrBothTags", Options(44100, 2, 40, 0, 2), true, true),
-                      Row("Mpeg2Joint22kHz", Options(22050, 2, 30, 32)),
+                      Row("Mpeg2Joint22kHzPadded", Options(22050, 2, 30, 32), true, false, 700),
                       Row("Mpeg2MonoVbr24kHzNoTag", Options(24000, 1, 20, 0, 5, false)),
                       Row("Mpeg2Stereo16kHz", PlainStereo(Options(16000, 2, 20, 24))),
                       Row("Mpeg25Mono8kHz", Options(8000, 1, 40, 8)),
@@ -256,7 +260,7 @@ TEST(ExcerptRoadPlan, DeclinesWhatItCannotProve) {
         Bytes song;
     } cases[] = {
         {"junk between frames", with(clean.size() / 2, Bytes(3, 0))},
-        {"junk in front", with(0, Bytes(5, 0))},
+        {"junk in front", with(0, Bytes(5, 0x4A))},
         {"a truncated last frame", truncated},
         {"a sample rate change", rateChange},
         {"CRC", SongBytes(Row("crc", crc))},
