@@ -165,6 +165,26 @@ INSTANTIATE_TEST_SUITE_P(
                       Row("ThreeMinutes", Options(44100, 2, 180, 128), true, true)),
     [](const ::testing::TestParamInfo<Song>& row) { return std::string(row.param.name); });
 
+// Every whole second as a start: each asks the warm-up for another phase and reservoir.
+TEST(ExcerptRoadStarts, MatchAtEverySecond) {
+    const Song songs[] = {Row("vbr", Options(44100, 2, 24, 0, 3)),
+                          Row("mpeg25", Options(8000, 1, 24, 8))};
+    for (const Song& s : songs) {
+        TempDir dir;
+        const std::string song = dir / "song.mp3";
+        WriteBytes(song, SongBytes(s));
+        ASSERT_TRUE(MP3Handler().Decode(song, dir / "whole.wav"));
+        WaveFile whole(dir / "whole.wav");
+        ASSERT_TRUE(whole.ReadHeader());
+        for (std::int32_t start = 0; start + 1 <= whole.GetDurationSeconds(); ++start) {
+            SCOPED_TRACE(::testing::Message() << s.name << " from " << start << " s");
+            ASSERT_TRUE(whole.WriteSnippet(dir / "cut.wav", start, 1));
+            std::int32_t duration = -1;
+            EXPECT_TRUE(ExcerptRoad(song, {start, 1}, &duration) == ReadBytes(dir / "cut.wav"));
+        }
+    }
+}
+
 // The ringtone itself, through the pipeline, on each road.
 TEST(ExcerptRoadPipeline, WritesTheSameRingtoneBytes) {
     const Song songs[] = {Row("joint", Options(44100, 2, 75, 128), true),
