@@ -51,7 +51,13 @@ static Base Song(int seconds, int rate, int channels) {
     return base;
 }
 
+static void RemoveFiles() {
+    for (const char* name : {"song.mp3", "whole.wav", "cut.wav", "excerpt.wav"})
+        unlink((dir + name).c_str());
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const int removeAtExit = std::atexit(RemoveFiles);
     static const Base songs[3] = {Song(5, 44100, 2), Song(6, 22050, 1), Song(8, 8000, 1)};
     if (size < 3)
         return 0;
@@ -79,7 +85,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(out);
     if (written && (!cut || Read(dir + "excerpt.wav") != Read(dir + "cut.wav")))
         std::abort();
-    for (const char* name : {"song.mp3", "whole.wav", "cut.wav", "excerpt.wav"})
-        unlink((dir + name).c_str());
-    return 0;
+    return removeAtExit;  // 0: the clean-up is registered
 }
