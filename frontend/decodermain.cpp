@@ -1,6 +1,7 @@
 #include "frontend/decodermain.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -65,6 +66,13 @@ void AfterFrame(double done, double expected, int start, int end, std::FILE*& ou
     }
 }
 
+// The user's skip comes from the command line: added to the decoder's own delay it must
+// stay a count of samples to drop, never negative (which would read before the frame) and
+// within 32 bits.
+int BoundedSkip(long long samples) {
+    return static_cast<int>(std::clamp<long long>(samples, 0, INT_MAX));
+}
+
 const char* ShownPath(const std::string& path, const char* standardStream) {
     return path == "-" ? standardStream : path.c_str();
 }
@@ -106,20 +114,20 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
         case InputKind::MpegLayer3:
             layer = "III";
             if (skip == 0) {
-                skip = settings.inputEncoderDelay > -1
-                           ? settings.inputEncoderDelay + kLayer3DecoderDelay
-                           : lame_get_encoder_delay(gfp) + kLayer3DecoderDelay;
+                skip = BoundedSkip((settings.inputEncoderDelay > -1 ? settings.inputEncoderDelay
+                                                                    : lame_get_encoder_delay(gfp)) +
+                                   static_cast<long long>(kLayer3DecoderDelay));
             } else {
-                skip += kLayer3DecoderDelay;
+                skip = BoundedSkip(static_cast<long long>(skip) + kLayer3DecoderDelay);
             }
             break;
         case InputKind::MpegLayer2:
             layer = "II";
-            skip += kLayer12DecoderDelay;
+            skip = BoundedSkip(static_cast<long long>(skip) + kLayer12DecoderDelay);
             break;
         case InputKind::MpegLayer1:
             layer = "I";
-            skip += kLayer12DecoderDelay;
+            skip = BoundedSkip(static_cast<long long>(skip) + kLayer12DecoderDelay);
             break;
         default:
             skip = 0;
