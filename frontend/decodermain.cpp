@@ -330,21 +330,22 @@ void InitBitrateHistogram(lame_global_flags* gfp) {
     }
 }
 
-void PrintTagLeadIn(lame_global_flags* gfp) {
+void PrintTagLeadIn(lame_global_flags* gfp, std::FILE* to) {
     if (lame_get_bWriteVbrTag(gfp)) {
-        std::printf("Writing LAME Tag...");
+        std::fprintf(to, "Writing LAME Tag...");
     }
 }
 
-void PrintTrailingInfo(lame_global_flags* gfp) {
+void PrintTrailingInfo(lame_global_flags* gfp, std::FILE* to) {
     if (lame_get_bWriteVbrTag(gfp)) {
-        std::printf("done\n");
+        std::fprintf(to, "done\n");
     }
     if (lame_get_findReplayGain(gfp)) {
         int gain = lame_get_RadioGain(gfp);
-        std::printf("ReplayGain: %s%.1fdB\n", gain > 0 ? "+" : "", gain * 0.1);
+        std::fprintf(to, "ReplayGain: %s%.1fdB\n", gain > 0 ? "+" : "", gain * 0.1);
         if (gain > 510 || gain < -510) {
-            std::printf(
+            std::fprintf(
+                to,
                 "WARNING: ReplayGain exceeds the -51dB to +51dB range. Such a result is too\n"
                 "         high to be stored in the header.\n");
         }
@@ -353,25 +354,27 @@ void PrintTrailingInfo(lame_global_flags* gfp) {
         float change = static_cast<float>(lame_get_noclipGainChange(gfp) * 0.1);
         float scale = lame_get_noclipScale(gfp);
         if (change > 0) {
-            std::printf(
+            std::fprintf(
+                to,
                 "WARNING: clipping occurs at the current gain. Set your decoder to decrease\n"
                 "         the  gain  by  at least %.1fdB or encode again ",
                 change);
             if (scale > 0) {
-                std::printf("using  --scale %.2f\n", scale);
-                std::printf("         or less (the value under --scale is approximate).\n");
+                std::fprintf(to, "using  --scale %.2f\n", scale);
+                std::fprintf(to, "         or less (the value under --scale is approximate).\n");
             } else {
-                std::printf(
+                std::fprintf(
+                    to,
                     "using --scale <arg>\n"
                     "         (For   a   suggestion  on  the  optimal  value  of  <arg>  encode\n"
                     "         with  --scale 1  first)\n");
             }
         } else if (change > -0.1) {
-            std::printf(
-                "\nThe waveform does not clip and is less than 0.1dB away from full scale.\n");
+            std::fprintf(
+                to, "\nThe waveform does not clip and is less than 0.1dB away from full scale.\n");
         } else {
-            std::printf(
-                "\nThe waveform does not clip and is at least %.1fdB away from full scale.\n",
+            std::fprintf(
+                to, "\nThe waveform does not clip and is at least %.1fdB away from full scale.\n",
                 -change);
         }
     }
@@ -507,12 +510,14 @@ int FrontEndMain(int argc, const char* const* argv) {
                 lame_set_nogap_currentindex(gfp, i);
             }
             result = EncodeToMp3(gfp, run.out, follows, input, outPath);
+            // Standard output may be carrying the MP3 itself.
+            std::FILE* summaries = outPath == "-" ? stderr : stdout;
             if (settings.quietLevel <= 0) {
-                PrintTagLeadIn(gfp);
+                PrintTagLeadIn(gfp, summaries);
             }
             lame_mp3_tags_fid(gfp, run.out);
             if (settings.quietLevel <= 0) {
-                PrintTrailingInfo(gfp);
+                PrintTrailingInfo(gfp, summaries);
             }
             if (!CloseOutputChecked(run.out) && result == 0) {
                 std::fprintf(stderr, "Error writing mp3 output \n");

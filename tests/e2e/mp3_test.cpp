@@ -169,3 +169,33 @@ TEST(Mp3Tool, EncodesFromStandardInputToStandardOutput) {
     ASSERT_GT(r.out.size(), 1000u);
     EXPECT_EQ(static_cast<unsigned char>(r.out[0]), 0xFF) << "MP3 frames, no tag rewrite";
 }
+
+TEST(Mp3Tool, SummariesNeverMixIntoAudioOnStandardOutput) {
+    TempDir dir;
+    std::string wav = dir / "a.wav";
+    ASSERT_TRUE(WriteFileBytes(wav, SimpleWave(2, 44100, 16, ToneSecondsPcm16(2, 44100, 2))));
+    ASSERT_EQ(Mp3Tool({"--silent", wav, dir / "a.mp3"}).exitStatus, 0);
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        std::string input;
+        const char* summary;
+    } cases[] = {
+        {"encode", {}, wav, "ReplayGain: "},
+        {"encode with clipping report", {"--clipdetect"}, wav, "The waveform does not clip"},
+        {"decode", {"--decode"}, dir / "a.mp3", "skipping initial"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> quiet = c.options;
+        quiet.insert(quiet.end(), {"--silent", c.input, "-"});
+        std::vector<std::string> talking = c.options;
+        talking.insert(talking.end(), {c.input, "-"});
+        ProcessResult silent = Mp3Tool(quiet);
+        ProcessResult summarised = Mp3Tool(talking);
+        EXPECT_EQ(summarised.exitStatus, 0) << summarised.err;
+        ASSERT_GT(silent.out.size(), 1000u);
+        EXPECT_TRUE(summarised.out == silent.out) << "the audio on standard output differs";
+        EXPECT_NE(summarised.err.find(c.summary), std::string::npos) << summarised.err;
+    }
+}
