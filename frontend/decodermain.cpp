@@ -383,8 +383,10 @@ void PrintTrailingInfo(lame_global_flags* gfp, std::FILE* to) {
 std::FILE* OpenFrontEndFiles(lame_global_flags* gfp, const std::string& inPath,
                              const std::string& outPath) {
     // Byte-equal names, and also two names of one existing file ("./a.wav" and "a.wav"):
-    // opening the output first would empty the input.
-    if (outPath != "-" && (inPath == outPath || platform::SameFile(inPath, outPath))) {
+    // opening the output first would empty the input. "-" is a standard stream, never the
+    // file of that name.
+    if (outPath != "-" && inPath != "-" &&
+        (inPath == outPath || platform::SameFile(inPath, outPath))) {
         std::fprintf(stderr, "Input file and Output file are the same. Abort.\n");
         return nullptr;
     }

@@ -199,3 +199,15 @@ TEST(Mp3Tool, SummariesNeverMixIntoAudioOnStandardOutput) {
         EXPECT_NE(summarised.err.find(c.summary), std::string::npos) << summarised.err;
     }
 }
+
+TEST(Mp3Tool, AFileNamedDashIsNotStandardInput) {
+    TempDir dir;
+    Bytes wav = SimpleWave(1, 22050, 16, ToneSecondsPcm16(1, 22050, 1));
+    ASSERT_TRUE(WriteFileBytes(dir / "-", Bytes(10, 'x')));
+    ProcessOptions options;
+    options.stdinData.assign(wav.begin(), wav.end());
+    options.workingDir = dir.path();
+    ProcessResult r = RunProcess(ChimewickMp3Path(), {"--silent", "-", "./-"}, options);
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_GT(ReadFileBytes(dir / "-").size(), 1000u) << "the MP3 went into the file named -";
+}
