@@ -402,22 +402,24 @@ std::FILE* OpenFrontEndFiles(lame_global_flags* gfp, const std::string& inPath,
 void DeriveNogapOutputPath(bool hasOutputDirectory, const std::string& inPath, std::string& outPath,
                            const std::string& outputDirectory) {
     constexpr std::size_t kLimit = 1021;
-    auto isSeparator = [](char c) { return c == '/' || c == '\\' || c == ':'; };
+    constexpr char kSeparator = '/';
     outPath = outputDirectory;
     if (!hasOutputDirectory) {
         CopyLimited(outPath, inPath, kLimit);
     } else {
-        std::size_t separator = inPath.find_last_of("/\\:");
-        bool found = separator != std::string::npos;
-        bool endsInSeparator = !outPath.empty() && isSeparator(outPath.back());
+        // The platform's own separator: here a backslash or colon is part of a name, and
+        // joining with one would put the file beside the folder instead of inside it.
+        const std::size_t folder = platform::ExtractFilePath(inPath).size();
+        bool found = folder > 0;
+        bool endsInSeparator = !outPath.empty() && platform::IsPathSeparator(outPath.back());
         std::string taken;
         if (found && endsInSeparator) {
-            taken = inPath.substr(separator + 1);
+            taken = inPath.substr(folder);
         } else if (!found && !endsInSeparator) {
-            outPath += '\\';
+            outPath += kSeparator;
             taken = inPath;
         } else {
-            taken = found ? inPath.substr(separator) : inPath;
+            taken = found ? inPath.substr(folder - 1) : inPath;
         }
         outPath += taken.substr(0, std::min(taken.size(), kLimit));
     }

@@ -269,10 +269,16 @@ TEST(DeriveNogapOutputPath, PlacesEachOutputBesideItsInputOrInTheFolder) {
         const char* directory;
         const char* output;
     } cases[] = {
-        {false, "/m/a.wav", "", "/m/a.mp3"},      {false, "/m/a.WAV", "", "/m/a.WAV.mp3"},
-        {false, "/m/b.raw", "", "/m/b.raw.mp3"},  {true, "/m/a.wav", "/out/", "/out/a.mp3"},
-        {true, "/m/a.wav", "/out", "/out/a.mp3"}, {true, "a.wav", "/out/", "/out/a.mp3"},
-        {true, "a.wav", "/out", "/out\\a.mp3"},
+        {false, "/m/a.wav", "", "/m/a.mp3"},
+        {false, "/m/a.WAV", "", "/m/a.WAV.mp3"},
+        {false, "/m/b.raw", "", "/m/b.raw.mp3"},
+        {true, "/m/a.wav", "/out/", "/out/a.mp3"},
+        {true, "/m/a.wav", "/out", "/out/a.mp3"},
+        {true, "a.wav", "/out/", "/out/a.mp3"},
+        {true, "a.wav", "/out", "/out/a.mp3"},
+        // Backslashes and colons belong to names here, not to the folder.
+        {true, "x\\a.wav", "/out", "/out/x\\a.mp3"},
+        {true, "c:a.wav", "/out:", "/out:/c:a.mp3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input);
