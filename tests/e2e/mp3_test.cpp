@@ -27,9 +27,11 @@ ProcessResult Mp3Tool(const std::vector<std::string>& args, std::vector<std::str
     return RunProcess(ChimewickMp3Path(), args, options);
 }
 
-ProcessResult Songsifter(const std::string& song, std::vector<std::string> env = {}) {
+ProcessResult Songsifter(const std::string& song, std::vector<std::string> env = {},
+                         const std::string& workingDir = "") {
     ProcessOptions options;
     options.setEnv = std::move(env);
+    options.workingDir = workingDir;
     options.timeoutSeconds = 300;
     return RunProcess(SongsifterPath(), {song}, options);
 }
@@ -131,6 +133,21 @@ TEST(Mp3Ringtone, LameoptChangesTheRingtonesEncoding) {
     EXPECT_EQ(r.out, kSuccessLine);
     DecodedWave d = Decode(music / "song_Chimewick_Ringtone.mp3", scratch.path());
     EXPECT_EQ(d.channels, 1);
+}
+
+TEST(Mp3Ringtone, ASongThatCannotBeReachedFailsLikeAMissingOne) {
+    TempDir music, scratch;
+    MakeToneSong(music / "song.mp3", 40, 44100, 2, scratch.path());
+    ASSERT_TRUE(WriteFileBytes(music / "notes.txt", Bytes(10, 'n')));
+    // The same name in the folder the program starts in must not be taken instead.
+    for (const std::string& path : {music / "missing.mp3", std::string("/nonexistent/dir/song.mp3"),
+                                    music / "notes.txt/song.mp3"}) {
+        SCOPED_TRACE(path);
+        ProcessResult r = Songsifter(path, {}, music.path());
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.out, "Information: No ringtone was created.\n");
+        EXPECT_EQ(music.List(), std::vector<std::string>({"notes.txt", "song.mp3"}));
+    }
 }
 
 TEST(Mp3Tool, ResultCodesBecomeExitStatuses) {
