@@ -95,6 +95,7 @@ TEST(SongsifterConsole, ReportsFailuresAsTwoLinesAndLeavesTheFolderAlone) {
          "Information: Error: The input file is not a valid Sound File!\n"
          "Information: There was a problem reading the song file. Could not make ringtone.\n"},
         {"\" \"", cannotOpen},
+        {"  ", cannotOpen},
         // A folder that cannot be entered: the song of the same name in the folder the
         // program started in is not the one asked for.
         {"/nonexistent/dir/song.wav", cannotOpen},
@@ -110,7 +111,7 @@ TEST(SongsifterConsole, ReportsFailuresAsTwoLinesAndLeavesTheFolderAlone) {
 }
 
 TEST(SongsifterConsole, GuiModeWithoutADisplaySaysSoAndExitsWithOne) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"\"\""}, {"  "}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"\"\""}, {""}}) {
         ProcessResult r = Songsifter(args);
         EXPECT_FALSE(r.timedOut);
         EXPECT_EQ(r.exitStatus, 1);
