@@ -106,8 +106,12 @@ void RingtonePipeline::MakeRingtone() {
 
 void RingtonePipeline::RunCommandLine(std::string songPath) {
     std::string previousDir = platform::GetCurrentDir();
-    platform::SetCurrentDir(platform::ExtractFilePath(songPath));
-    songFile = platform::ExtractFileName(songPath);
+    std::string folder = platform::ExtractFilePath(songPath);
+    // A folder that cannot be entered leaves the path as given, which then fails the way a
+    // missing song does; the name alone would find a namesake in the folder we are in.
+    songFile = folder.empty() || platform::SetCurrentDir(folder)
+                   ? platform::ExtractFileName(songPath)
+                   : songPath;
     startSeconds = -1;
     lengthSeconds = 30;
     try {

@@ -103,7 +103,10 @@ int RunApplication(int argc, char** argv) {
     QApplication::setStyle(new PlainButtonsStyle);
     QtUserInterface ui;
     platform::ScopedUi installed(&ui);
+    return RunWindows(commandLine);
+}
 
+int RunWindows(const std::string& commandLine) {
     try {
         CreateWindows();
         if (!commandLine.empty()) {

@@ -12,3 +12,9 @@ void DestroyWindows();
 
 // The whole program: returns the process's exit status (command-line mode never returns).
 int RunApplication(int argc, char** argv);
+
+// Start-up once the window system and the user-interface port are in place: creates the
+// four windows, then runs command-line mode (which ends the process) or shows the main
+// window and runs the event loop until the main window is closed. An error that escapes
+// is shown in the application's own error box. Destroys the windows and returns 0.
+int RunWindows(const std::string& commandLine);

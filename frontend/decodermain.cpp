@@ -1,6 +1,7 @@
 #include "frontend/decodermain.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -65,6 +66,13 @@ void AfterFrame(double done, double expected, int start, int end, std::FILE*& ou
     }
 }
 
+// The user's skip comes from the command line: added to the decoder's own delay it must
+// stay a count of samples to drop, never negative (which would read before the frame) and
+// within 32 bits.
+int BoundedSkip(long long samples) {
+    return static_cast<int>(std::clamp<long long>(samples, 0, INT_MAX));
+}
+
 const char* ShownPath(const std::string& path, const char* standardStream) {
     return path == "-" ? standardStream : path.c_str();
 }
@@ -106,20 +114,20 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
         case InputKind::MpegLayer3:
             layer = "III";
             if (skip == 0) {
-                skip = settings.inputEncoderDelay > -1
-                           ? settings.inputEncoderDelay + kLayer3DecoderDelay
-                           : lame_get_encoder_delay(gfp) + kLayer3DecoderDelay;
+                skip = BoundedSkip((settings.inputEncoderDelay > -1 ? settings.inputEncoderDelay
+                                                                    : lame_get_encoder_delay(gfp)) +
+                                   static_cast<long long>(kLayer3DecoderDelay));
             } else {
-                skip += kLayer3DecoderDelay;
+                skip = BoundedSkip(static_cast<long long>(skip) + kLayer3DecoderDelay);
             }
             break;
         case InputKind::MpegLayer2:
             layer = "II";
-            skip += kLayer12DecoderDelay;
+            skip = BoundedSkip(static_cast<long long>(skip) + kLayer12DecoderDelay);
             break;
         case InputKind::MpegLayer1:
             layer = "I";
-            skip += kLayer12DecoderDelay;
+            skip = BoundedSkip(static_cast<long long>(skip) + kLayer12DecoderDelay);
             break;
         default:
             skip = 0;
@@ -322,21 +330,22 @@ void InitBitrateHistogram(lame_global_flags* gfp) {
     }
 }
 
-void PrintTagLeadIn(lame_global_flags* gfp) {
+void PrintTagLeadIn(lame_global_flags* gfp, std::FILE* to) {
     if (lame_get_bWriteVbrTag(gfp)) {
-        std::printf("Writing LAME Tag...");
+        std::fprintf(to, "Writing LAME Tag...");
     }
 }
 
-void PrintTrailingInfo(lame_global_flags* gfp) {
+void PrintTrailingInfo(lame_global_flags* gfp, std::FILE* to) {
     if (lame_get_bWriteVbrTag(gfp)) {
-        std::printf("done\n");
+        std::fprintf(to, "done\n");
     }
     if (lame_get_findReplayGain(gfp)) {
         int gain = lame_get_RadioGain(gfp);
-        std::printf("ReplayGain: %s%.1fdB\n", gain > 0 ? "+" : "", gain * 0.1);
+        std::fprintf(to, "ReplayGain: %s%.1fdB\n", gain > 0 ? "+" : "", gain * 0.1);
         if (gain > 510 || gain < -510) {
-            std::printf(
+            std::fprintf(
+                to,
                 "WARNING: ReplayGain exceeds the -51dB to +51dB range. Such a result is too\n"
                 "         high to be stored in the header.\n");
         }
@@ -345,25 +354,27 @@ void PrintTrailingInfo(lame_global_flags* gfp) {
         float change = static_cast<float>(lame_get_noclipGainChange(gfp) * 0.1);
         float scale = lame_get_noclipScale(gfp);
         if (change > 0) {
-            std::printf(
+            std::fprintf(
+                to,
                 "WARNING: clipping occurs at the current gain. Set your decoder to decrease\n"
                 "         the  gain  by  at least %.1fdB or encode again ",
                 change);
             if (scale > 0) {
-                std::printf("using  --scale %.2f\n", scale);
-                std::printf("         or less (the value under --scale is approximate).\n");
+                std::fprintf(to, "using  --scale %.2f\n", scale);
+                std::fprintf(to, "         or less (the value under --scale is approximate).\n");
             } else {
-                std::printf(
+                std::fprintf(
+                    to,
                     "using --scale <arg>\n"
                     "         (For   a   suggestion  on  the  optimal  value  of  <arg>  encode\n"
                     "         with  --scale 1  first)\n");
             }
         } else if (change > -0.1) {
-            std::printf(
-                "\nThe waveform does not clip and is less than 0.1dB away from full scale.\n");
+            std::fprintf(
+                to, "\nThe waveform does not clip and is less than 0.1dB away from full scale.\n");
         } else {
-            std::printf(
-                "\nThe waveform does not clip and is at least %.1fdB away from full scale.\n",
+            std::fprintf(
+                to, "\nThe waveform does not clip and is at least %.1fdB away from full scale.\n",
                 -change);
         }
     }
@@ -372,8 +383,10 @@ void PrintTrailingInfo(lame_global_flags* gfp) {
 std::FILE* OpenFrontEndFiles(lame_global_flags* gfp, const std::string& inPath,
                              const std::string& outPath) {
     // Byte-equal names, and also two names of one existing file ("./a.wav" and "a.wav"):
-    // opening the output first would empty the input.
-    if (outPath != "-" && (inPath == outPath || platform::SameFile(inPath, outPath))) {
+    // opening the output first would empty the input. "-" is a standard stream, never the
+    // file of that name.
+    if (outPath != "-" && inPath != "-" &&
+        (inPath == outPath || platform::SameFile(inPath, outPath))) {
         std::fprintf(stderr, "Input file and Output file are the same. Abort.\n");
         return nullptr;
     }
@@ -389,22 +402,24 @@ std::FILE* OpenFrontEndFiles(lame_global_flags* gfp, const std::string& inPath,
 void DeriveNogapOutputPath(bool hasOutputDirectory, const std::string& inPath, std::string& outPath,
                            const std::string& outputDirectory) {
     constexpr std::size_t kLimit = 1021;
-    auto isSeparator = [](char c) { return c == '/' || c == '\\' || c == ':'; };
+    constexpr char kSeparator = '/';
     outPath = outputDirectory;
     if (!hasOutputDirectory) {
         CopyLimited(outPath, inPath, kLimit);
     } else {
-        std::size_t separator = inPath.find_last_of("/\\:");
-        bool found = separator != std::string::npos;
-        bool endsInSeparator = !outPath.empty() && isSeparator(outPath.back());
+        // The platform's own separator: here a backslash or colon is part of a name, and
+        // joining with one would put the file beside the folder instead of inside it.
+        const std::size_t folder = platform::ExtractFilePath(inPath).size();
+        bool found = folder > 0;
+        bool endsInSeparator = !outPath.empty() && platform::IsPathSeparator(outPath.back());
         std::string taken;
         if (found && endsInSeparator) {
-            taken = inPath.substr(separator + 1);
+            taken = inPath.substr(folder);
         } else if (!found && !endsInSeparator) {
-            outPath += '\\';
+            outPath += kSeparator;
             taken = inPath;
         } else {
-            taken = found ? inPath.substr(separator) : inPath;
+            taken = found ? inPath.substr(folder - 1) : inPath;
         }
         outPath += taken.substr(0, std::min(taken.size(), kLimit));
     }
@@ -499,12 +514,14 @@ int FrontEndMain(int argc, const char* const* argv) {
                 lame_set_nogap_currentindex(gfp, i);
             }
             result = EncodeToMp3(gfp, run.out, follows, input, outPath);
+            // Standard output may be carrying the MP3 itself.
+            std::FILE* summaries = outPath == "-" ? stderr : stdout;
             if (settings.quietLevel <= 0) {
-                PrintTagLeadIn(gfp);
+                PrintTagLeadIn(gfp, summaries);
             }
             lame_mp3_tags_fid(gfp, run.out);
             if (settings.quietLevel <= 0) {
-                PrintTrailingInfo(gfp);
+                PrintTrailingInfo(gfp, summaries);
             }
             if (!CloseOutputChecked(run.out) && result == 0) {
                 std::fprintf(stderr, "Error writing mp3 output \n");

@@ -36,10 +36,11 @@ int EncodeToMp3(lame_global_flags* gfp, std::FILE*& out, bool nogapFollows,
 
 // Sets up the bitrate histogram display before an encode (or a quiet stand-in for it).
 void InitBitrateHistogram(lame_global_flags* gfp);
-// "Writing LAME Tag..." when the tag is enabled.
-void PrintTagLeadIn(lame_global_flags* gfp);
-// ReplayGain and clipping summary after the tag has been written.
-void PrintTrailingInfo(lame_global_flags* gfp);
+// "Writing LAME Tag..." on to when the tag is enabled.
+void PrintTagLeadIn(lame_global_flags* gfp, std::FILE* to);
+// ReplayGain and clipping summary on to, after the tag has been written. FrontEndMain
+// passes standard output, or standard error when the MP3 itself goes to standard output.
+void PrintTrailingInfo(lame_global_flags* gfp, std::FILE* to);
 
 // Opens the input and then the output. nullptr when they name the same file (nothing is
 // opened then) or when the output cannot be opened (the input is released again).

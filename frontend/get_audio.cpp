@@ -137,6 +137,19 @@ bool SkipChunk(std::FILE* f, std::uint32_t size) {
     return size == 0 || SkipForward(f, static_cast<long>(size), SEEK_CUR) == 0;
 }
 
+// The bytes from the stream's position to its end, or -1 when it cannot tell (a pipe).
+long long BytesToEnd(std::FILE* f) {
+    const long here = std::ftell(f);
+    if (here < 0 || std::fseek(f, 0, SEEK_END) != 0) {
+        return -1;
+    }
+    const long end = std::ftell(f);
+    if (std::fseek(f, here, SEEK_SET) != 0 || end < here) {
+        return -1;
+    }
+    return end - here;
+}
+
 bool ParseWaveHeader(lame_global_flags* gfp) {
     std::FILE* f = state.stream;
     Read32LE(f);  // the RIFF size: the chunks themselves say where everything is
@@ -187,7 +200,19 @@ bool ParseWaveHeader(lame_global_flags* gfp) {
     }
     lame_set_in_samplerate(gfp, rate);
     state.pcmBitWidth = bits;
-    lame_set_num_samples(gfp, dataLength / static_cast<std::uint32_t>(channels * bytesPerSample));
+    const auto frameBytes = static_cast<std::uint32_t>(channels * bytesPerSample);
+    // Streaming writers put 0xFFFFFFFF for "length unknown", and a cut-off file announces
+    // more than it holds: both mean the audio runs to the end of the file, whose true
+    // length is the count when the stream can tell it.
+    const long long available = BytesToEnd(f);
+    if (dataLength == kUnknownSampleCount || (available >= 0 && dataLength > available)) {
+        const long long frames = available >= 0 ? available / frameBytes : -1;
+        lame_set_num_samples(gfp, frames >= 0 && frames < kUnknownSampleCount
+                                      ? static_cast<std::uint32_t>(frames)
+                                      : kUnknownSampleCount);
+    } else {
+        lame_set_num_samples(gfp, dataLength / frameBytes);
+    }
     return true;
 }
 
@@ -286,7 +311,8 @@ void SniffFileHeader(lame_global_flags* gfp) {
     if (magic == kRiff) {
         if (ParseWaveHeader(gfp)) {
             settings.inputKind = InputKind::Wave;
-            state.countSamplesExactly = true;
+            // A length that nothing could tell is no count to stop at.
+            state.countSamplesExactly = TotalSamples(gfp) != kUnknownSampleCount;
         } else {
             Say("Warning: corrupt or unsupported WAVE format\n");
         }

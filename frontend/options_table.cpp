@@ -231,8 +231,8 @@ const LongOption kLongOptions[] = {
          settings.inputBitWidth = ReadInt(TakeValue(w));
          return kGoOn;
      }},
-    // Raw input is always signed little-endian here; these are kept so scripts that
-    // spell it out still parse.
+    // Raw input is read one way only: signed (8-bit: unsigned) and big-endian unless -x
+    // swaps it. These are kept so scripts that spell a format out still parse.
     {"signed", [](Walk&, const char*) { return kGoOn; }},
     {"unsigned", [](Walk&, const char*) { return kGoOn; }},
     {"little-endian", [](Walk&, const char*) { return kGoOn; }},

@@ -656,6 +656,43 @@ TEST_F(AudioInput, RawStandardInputGetsNoSizeEstimate) {
     EXPECT_EQ(ReadAll(gfp_, true).left.size(), 700u);
 }
 
+TEST_F(AudioInput, AnUnknownOrOverlongDataLengthIsReadToTheEndWithTheTrueCount) {
+    const Bytes stereo = CountingStereo16(3000);
+    const Bytes mono8 = testing_support::CountingBytes(5000, 3);
+    auto wave = [](const Bytes& fmt, std::uint32_t length, const Bytes& pcm) {
+        return RiffBuilder().chunk("fmt ", fmt).chunkWithSize("data", length, pcm).build();
+    };
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::size_t frames;
+    } cases[] = {
+        {"8-bit mono, length unknown", wave(FmtBody(1, 1, 8000, 8), 0xFFFFFFFFu, mono8), 5000},
+        {"16-bit stereo, length unknown", wave(FmtBody(1, 2, 44100, 16), 0xFFFFFFFFu, stereo),
+         3000},
+        {"16-bit stereo, one frame past the end", wave(FmtBody(1, 2, 44100, 16), 4 * 3001, stereo),
+         3000},
+        {"16-bit stereo, far past the end", wave(FmtBody(1, 2, 44100, 16), 0x7FFFFFF0u, stereo),
+         3000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open(c.file);
+        EXPECT_EQ(settings.inputKind, InputKind::Wave);
+        EXPECT_EQ(NumSamples(), c.frames);
+        EXPECT_EQ(ReadAll(gfp_, false).left.size(), c.frames);
+        CloseAudioInput();
+    }
+    // Standard input that cannot tell its size is read to its end, the count unknown.
+    ScopedStdinPipe input(wave(FmtBody(1, 2, 44100, 16), 0xFFFFFFFFu, stereo));
+    settings.inputKind = InputKind::Wave;
+    OpenAudioInput(gfp_, "-");
+    EXPECT_EQ(NumSamples(), 0xFFFFFFFFul);
+    Decoded d = ReadAll(gfp_, false);
+    ASSERT_EQ(d.left.size(), 3000u);
+    EXPECT_EQ(d.right.back(), -5999);
+}
+
 TEST(SkipForward, ReadsForwardOnAPipeAndRefusesToGoBack) {
     ResetSettingsToProcessStart();
     int fds[2];
