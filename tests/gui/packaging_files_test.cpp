@@ -59,7 +59,7 @@ TEST(PackagingFiles, IconIsAWellFormedSquareSvg) {
     EXPECT_EQ(svg.rootAttributes.value("viewBox").toString(), "0 0 256 256");
 }
 
-TEST(PackagingFiles, ThunarActionIsOneWellFormedActionStartingSongsifter) {
+TEST(PackagingFiles, ThunarActionIsOneWellFormedActionForAllSelectedSongs) {
     const Parsed action = ParseXml(CHIMEWICK_SOURCE_DIR "/packaging/thunar-make-ringtone.xml.in");
     ASSERT_TRUE(action.error.isEmpty()) << action.error.toStdString();
     EXPECT_EQ(action.root, "action");
