@@ -53,7 +53,10 @@ shell_word("${helper}" helper_shell)
 xml_text("${helper_shell}" HELPER_SHELL_XML)
 
 set(in "${CHIMEWICK_PACKAGING_DIR}")
-set(out "${CHIMEWICK_STAGING_DIR}")
+# One scratch folder per destination, so installations into several prefixes at once (the
+# tests run in parallel) cannot hand each other their paths.
+string(MD5 destination "$ENV{DESTDIR}${prefix}")
+set(out "${CHIMEWICK_STAGING_DIR}/${destination}")
 file(REMOVE_RECURSE "${out}")
 set(entry "${CHIMEWICK_DESKTOP_ID}.desktop")
 configure_file("${in}/${entry}.in" "${out}/applications/${entry}" @ONLY)

@@ -31,6 +31,12 @@ for display in "" ":97"; do
     esac
 done
 
+# Console mode starts at once because it loads no part of the window system.
+loaded=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_DEBUG=files \
+    "$prefix/bin/songsifter" "$scratch/empty.wav" 2>&1 >/dev/null | grep -o 'libQt6[A-Za-z]*' |
+    sort -u || true)
+[ -z "$loaded" ] || fail "console mode loaded $loaded"
+
 share=$prefix/share
 entry=$share/applications/chimewick.desktop
 icon=$share/icons/hicolor/scalable/apps/chimewick.svg
