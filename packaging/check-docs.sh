@@ -19,11 +19,6 @@ for page in $pages; do
     [ -f "$file" ] || fail "$file was not installed"
     warnings=$(zcat "$file" | LC_ALL=C.UTF-8 groff -man -ww -z -K utf8 2>&1)
     [ -z "$warnings" ] || fail "$page(1) renders with warnings: $warnings"
-    text=$(zcat "$file" | LC_ALL=C.UTF-8 MANWIDTH=80 man -l - 2>/dev/null)
-    case "$text" in
-        *NAME*"$page"*DESCRIPTION*"SEE ALSO"*) ;;
-        *) fail "$page(1) lacks its sections: $text" ;;
-    esac
 done
 if [ -e "$build/chimewick-mp3" ]; then
     # Every option the long help names is on the page.
