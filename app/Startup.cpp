@@ -10,6 +10,7 @@
 #include "dialogs/Artwork.h"
 #include "dialogs/Dabout.h"
 #include "dialogs/Dhelpwindow.h"
+#include "dialogs/Product.h"
 #include "dialogs/Snippetprogressbar.h"
 #include "platform/Exception.h"
 
@@ -64,6 +65,12 @@ bool IsConsolePlatform() {
 
 }  // namespace
 
+void DescribeApplication() {
+    QApplication::setApplicationName(QStringLiteral("songsifter"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(CHIMEWICK_DESKTOP_ID));
+    QApplication::setWindowIcon(ApplicationIcon());
+}
+
 void CreateWindows() {
     FormMain = new TFormMain;
     ChimewickProgress = new TChimewickProgress;
@@ -98,8 +105,7 @@ int RunApplication(int argc, char** argv) {
         // needed for what remains possible.
         return RunConsoleMode(commandLine);
     }
-    QApplication::setApplicationName("songsifter");
-    QApplication::setWindowIcon(ApplicationIcon());
+    DescribeApplication();
     QApplication::setStyle(new PlainButtonsStyle);
     QtUserInterface ui;
     platform::ScopedUi installed(&ui);

@@ -4,6 +4,12 @@
 
 #include "app/Commandline.h"
 
+// Names the application and ties its windows to the installed desktop entry, so task bars
+// and docks show Chimewick's name and icon: X11 matches the entry's StartupWMClass against
+// the window class (the application name), Wayland the application id (the desktop file
+// name). Also sets the window icon. A QGuiApplication must exist.
+void DescribeApplication();
+
 // Creates the four windows, hidden, in their fixed order: FormMain, ChimewickProgress,
 // helpWindow, aboutWindow. A QApplication must exist.
 void CreateWindows();

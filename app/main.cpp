@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     if (!DisplayConfigured()) {
         return RunConsoleMode(CommandLineFromArguments(arguments));
     }
-    // Beside the executable in the build tree, in the library folder once installed.
+    // Beside the executable in the build tree, in libexec/chimewick once installed.
     std::string folder = ExecutableFolder();
     std::string error;
     for (std::string candidate : {folder + "libchimewick-gui.so",

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include "dialogs/Artwork.h"
+#include "dialogs/Product.h"
 #include "dialogs/ScrolledText.h"
 #include "dialogs/WindowFont.h"
 
@@ -79,7 +80,7 @@ TaboutWindow::TaboutWindow(QWidget* parent) : QDialog(parent) {
     image->setPixmap(AboutBanner());
 
     Label1 = PlacedLabel(QStringLiteral("Chimewick \u00AE"), 22, 77, MainPanel);
-    Label2 = PlacedLabel(QStringLiteral("Version 1.0"), 22, 94, MainPanel);
+    Label2 = PlacedLabel(QStringLiteral("Version " CHIMEWICK_VERSION), 22, 94, MainPanel);
     Label3 = PlacedLabel(QStringLiteral("\u00A9 2026 Chimewick Software"), 22, 110, MainPanel);
     Label4 = PlacedLabel(QStringLiteral("www.chimewick.example"), 22, 127, MainPanel);
 

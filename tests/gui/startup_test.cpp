@@ -1,10 +1,14 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "app/Mainform.h"
 #include "dialogs/Dabout.h"
@@ -126,4 +130,43 @@ TEST(Startup, AnErrorThatEscapesIsShownInTheApplicationsOwnBox) {
         EXPECT_EQ(ui.messages.back(), (RecordedMessage{"Chimewick", c.shown}));
         EXPECT_EQ(FormMain, nullptr);
     }
+}
+
+namespace {
+
+// The keys of a desktop entry's main group.
+std::map<QString, QString> DesktopEntryKeys(const QString& path) {
+    std::map<QString, QString> keys;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return keys;
+    }
+    bool inMainGroup = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith('[')) {
+            inMainGroup = line == "[Desktop Entry]";
+        } else if (inMainGroup && !line.startsWith('#') && line.contains('=')) {
+            keys[line.section('=', 0, 0)] = line.section('=', 1);
+        }
+    }
+    return keys;
+}
+
+}  // namespace
+
+// Docks and task bars find a window's desktop entry by the application id on Wayland (the
+// desktop file name) and by the window class on X11 (the application name, matched against
+// StartupWMClass); either one off, and the window shows a generic icon and name.
+TEST(ApplicationIdentity, WindowsBelongToTheInstalledDesktopEntry) {
+    DescribeApplication();
+    const QString id = QGuiApplication::desktopFileName();
+    ASSERT_FALSE(id.isEmpty());
+    const auto entry =
+        DesktopEntryKeys(QStringLiteral(CHIMEWICK_SOURCE_DIR "/packaging/") + id + ".desktop.in");
+    ASSERT_FALSE(entry.empty()) << "no desktop entry " << id.toStdString() << " is installed";
+    EXPECT_EQ(entry.at("Type"), "Application");
+    EXPECT_EQ(entry.count("StartupWMClass") ? entry.at("StartupWMClass") : QString(),
+              QCoreApplication::applicationName());
+    EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
 }
