@@ -113,20 +113,3 @@ TEST(Files, OnlyWriteProtectedFilesAndFoldersMayNotBeReplaced) {
         EXPECT_EQ(MayReplaceFile(dir / c.name), c.mayReplace);
     }
 }
-
-TEST(Files, UniqueFilesNeverShareANameAndRenamingReplacesTheTarget) {
-    TempDir dir;
-    std::string first = CreateUniqueFile(dir / "song.mp3_TEMP", ".wav");
-    std::string second = CreateUniqueFile(dir / "song.mp3_TEMP", ".wav");
-    ASSERT_FALSE(first.empty());
-    ASSERT_FALSE(second.empty());
-    EXPECT_NE(first, second);
-    EXPECT_EQ(first.size(), (dir / "song.mp3_TEMP.wav").size() + kUniqueNameChars);
-    EXPECT_EQ(FileSize(first), 0);
-    EXPECT_TRUE(CreateUniqueFile(dir / "missing/x", ".wav").empty());
-
-    ASSERT_TRUE(testing_support::WriteFileBytes(first, testing_support::Bytes(7, 1)));
-    EXPECT_TRUE(RenameFile(first, second));
-    EXPECT_FALSE(FileExists(first));
-    EXPECT_EQ(FileSize(second), 7);
-}
