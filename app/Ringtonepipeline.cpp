@@ -1,5 +1,6 @@
 #include "app/Ringtonepipeline.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/Ringtonenames.h"
@@ -15,12 +16,23 @@ const char* const kUnknownErrorText =
 
 namespace {
 const char* const kNoRingtone = "No ringtone was created.";
+const char* const kSnippetProblem =
+    "There was a problem creating the ring tone. Could not make ringtone.";
+// The snippet and the unfinished MP3 ringtone; both as long as the longest temporary name
+// a run makes needs room for.
+const std::string kSnippetSuffix = "_Chimewick_Ringtone.wav";
+const std::string kPartialMp3Suffix = "_Chimewick_Ringtone.mp3";
 constexpr int kBarAfterDecode = 40;
 constexpr int kBarDone = 100;
+
+std::string AbsolutePath(const std::string& name) {
+    return !name.empty() && platform::IsPathSeparator(name[0]) ? name
+                                                               : platform::GetCurrentDir() + name;
+}
 }  // namespace
 
 RingtonePipeline::RingtonePipeline() : mp3Handler(new MP3Handler) {
-    // The temporary file must not outlive the process, also when it ends through exit.
+    // The run's files must not outlive the process, also when it ends through exit.
     exitHook_ = platform::AddExitHook([this] { FormDestroy(); });
 }
 
@@ -29,23 +41,55 @@ RingtonePipeline::~RingtonePipeline() {
     FormDestroy();
 }
 
-void RingtonePipeline::FormDestroy() {
-    if (tempWavePending) {
-        DeletePendingTempWave();
-    }
-}
+void RingtonePipeline::FormDestroy() { DeleteRunFiles(); }
 
 void RingtonePipeline::MarkTempWavePending(const std::string& name) {
     tempWaveFile = name;
-    tempWavePath_ = !name.empty() && platform::IsPathSeparator(name[0])
-                        ? name
-                        : platform::GetCurrentDir() + name;
+    tempWavePath_ = AbsolutePath(name);
     tempWavePending = true;
 }
 
 void RingtonePipeline::DeletePendingTempWave() {
     platform::DeleteFile(tempWavePath_.empty() ? tempWaveFile : tempWavePath_);
     tempWavePending = false;
+}
+
+std::string RingtonePipeline::CreateRunFile(const std::string& stem, const std::string& suffix) {
+    std::string name = platform::CreateUniqueFile(stem, suffix);
+    if (!name.empty()) {
+        runFiles_.push_back(AbsolutePath(name));
+    }
+    return name;
+}
+
+void RingtonePipeline::DeleteRunFiles() {
+    if (tempWavePending) {
+        DeletePendingTempWave();
+    }
+    for (const auto& file : runFiles_) {
+        platform::DeleteFile(file);
+    }
+    runFiles_.clear();
+}
+
+void RingtonePipeline::RefuseProtectedRingtone(const std::string& ringtoneFile) {
+    if (!platform::MayReplaceFile(ringtoneFile)) {
+        platform::Ui().ShowInformation(kSnippetExistsText);
+        platform::Ui().HideProgress();
+        throw platform::Exception(kSnippetProblem);
+    }
+}
+
+void RingtonePipeline::MoveIntoPlace(const std::string& partial, const std::string& ringtoneFile) {
+    RefuseProtectedRingtone(ringtoneFile);
+    if (!platform::RenameFile(partial, ringtoneFile)) {
+        platform::Ui().ShowInformation(kSnippetExistsText);
+        platform::Ui().HideProgress();
+        throw platform::Exception(kSnippetProblem);
+    }
+    // The name is the ringtone's now; the file is no longer this run's to delete.
+    runFiles_.erase(std::remove(runFiles_.begin(), runFiles_.end(), AbsolutePath(partial)),
+                    runFiles_.end());
 }
 
 void RingtonePipeline::MakeRingtone() {
@@ -55,53 +99,67 @@ void RingtonePipeline::MakeRingtone() {
     }
     ui.SetProgressPosition(0);
     ui.ShowProgress();
+    try {
+        MakeRingtoneFiles();
+    } catch (...) {
+        // Failed or cancelled: nothing this run made stays behind.
+        DeleteRunFiles();
+        throw;
+    }
+    ui.SetProgressPosition(kBarDone);
+    ui.ShowInformation("The ringtone was successfully created!");
+}
+
+void RingtonePipeline::MakeRingtoneFiles() {
+    platform::UserInterface& ui = platform::Ui();
+    const bool mp3 = IsMp3Song(songFile);
+    const std::size_t nameLimit = platform::FileNameLimit(platform::ExtractFilePath(songFile));
+    const std::string ringtoneFile = RingtoneFileName(songFile, nameLimit);
+    const std::string stem =
+        TemporaryNameStem(songFile, platform::kUniqueNameChars + kSnippetSuffix.size(), nameLimit);
+    RefuseProtectedRingtone(ringtoneFile);
 
     std::string workFile = songFile;
-    if (IsMp3Song(songFile)) {
-        workFile += "_TEMP.wav";
+    if (mp3) {
+        workFile = platform::CreateUniqueFile(stem, ".wav");
+        if (workFile.empty()) {
+            throw platform::Exception(kNoRingtone);
+        }
         MarkTempWavePending(workFile);
         if (!mp3Handler->Decode(songFile, workFile)) {
-            DeletePendingTempWave();
             throw platform::Exception(kNoRingtone);
         }
     }
     ui.SetProgressPosition(kBarAfterDecode);
 
-    std::int32_t start = startSeconds;
-    std::int32_t length = lengthSeconds;
     auto wave = std::make_unique<WaveFile>(workFile);
     if (!wave->ReadHeader()) {
-        if (tempWavePending) {
-            DeletePendingTempWave();
-        }
         ui.HideProgress();
         throw platform::Exception(
             "There was a problem reading the song file. Could not make ringtone.");
     }
-    RingtoneRange range = ChooseRingtoneRange(wave->GetDurationSeconds(), start, length);
+    RingtoneRange range =
+        ChooseRingtoneRange(wave->GetDurationSeconds(), startSeconds, lengthSeconds);
 
-    std::string snippetFile = InsertRingtoneSuffix(workFile);
-    if (!wave->WriteSnippet(snippetFile, range.start, range.length)) {
-        if (tempWavePending) {
-            DeletePendingTempWave();
-        }
+    std::string snippetFile = CreateRunFile(stem, kSnippetSuffix);
+    if (snippetFile.empty()) {
+        ui.ShowInformation(kSnippetNotWritableText);
+    }
+    if (snippetFile.empty() || !wave->WriteSnippet(snippetFile, range.start, range.length)) {
         ui.HideProgress();
-        throw platform::Exception(
-            "There was a problem creating the ring tone. Could not make ringtone.");
+        throw platform::Exception(kSnippetProblem);
     }
 
-    if (IsMp3Song(songFile)) {
-        std::string ringtoneFile = InsertRingtoneSuffix(songFile);
-        bool encoded = mp3Handler->Encode(snippetFile, ringtoneFile);
-        platform::DeleteFile(snippetFile);
-        DeletePendingTempWave();
-        if (!encoded) {
-            platform::DeleteFile(ringtoneFile);
+    if (mp3) {
+        std::string partial = CreateRunFile(stem, kPartialMp3Suffix);
+        if (partial.empty() || !mp3Handler->Encode(snippetFile, partial)) {
             throw platform::Exception(kNoRingtone);
         }
+        MoveIntoPlace(partial, ringtoneFile);
+    } else {
+        MoveIntoPlace(snippetFile, ringtoneFile);
     }
-    ui.SetProgressPosition(kBarDone);
-    ui.ShowInformation("The ringtone was successfully created!");
+    DeleteRunFiles();
 }
 
 void RingtonePipeline::RunCommandLine(std::string songPath) {

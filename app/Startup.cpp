@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QProxyStyle>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/Mainform.h"
 #include "app/QtUserInterface.h"
@@ -13,6 +15,7 @@
 #include "dialogs/Product.h"
 #include "dialogs/Snippetprogressbar.h"
 #include "platform/Exception.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -109,6 +112,15 @@ int RunApplication(int argc, char** argv) {
     QApplication::setStyle(new PlainButtonsStyle);
     QtUserInterface ui;
     platform::ScopedUi installed(&ui);
+    // SIGTERM or SIGHUP ends the program wherever window messages are processed, a running
+    // conversion's loop included; the exit hooks remove the files of an unfinished run.
+    std::unique_ptr<QSocketNotifier> termination;
+    int terminationFd = platform::CatchTerminationRequests();
+    if (terminationFd >= 0) {
+        termination = std::make_unique<QSocketNotifier>(terminationFd, QSocketNotifier::Read);
+        QObject::connect(termination.get(), &QSocketNotifier::activated,
+                         [] { platform::ExitProcess(1); });
+    }
     return RunWindows(commandLine);
 }
 

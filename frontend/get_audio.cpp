@@ -690,7 +690,8 @@ void OpenInputFile(lame_global_flags* gfp, const std::string& path) {
         state.streamIsStdin = true;
         std::clearerr(stdin);
     } else {
-        state.stream = std::fopen(path.c_str(), "rb");
+        state.stream = settings.safeFiles ? platform::OpenRegularFileForReading(path)
+                                          : std::fopen(path.c_str(), "rb");
         if (state.stream == nullptr) {
             Fail(1, "Could not find \"%s\".\n", path.c_str());
         }

@@ -51,7 +51,8 @@ struct AudioInputState {
 // Read-only view of the module state (for tests and diagnostics).
 const AudioInputState& CurrentAudioInput();
 
-// Resets the module state, opens path ("-" is standard input) and identifies it by
+// Resets the module state, opens path ("-" is standard input; with settings.safeFiles only
+// a regular file) and identifies it by
 // settings.inputKind and, for non-MPEG kinds, by sniffing its first bytes; sets the input
 // sample rate, channel count and sample count on gfp (raw PCM keeps gfp's rate and
 // channels). May change settings.inputKind (never leaves it Unknown) and fills
@@ -92,8 +93,9 @@ std::size_t ReadRawBytes(std::FILE* f, unsigned char* buffer, std::size_t n);
 // first. Any other failed seek prints "fskip problem: ..." and returns -1.
 int SkipForward(std::FILE* f, long offset, int origin);
 
-// Opens the output: "-" is standard output, anything else is created or truncated for
-// reading and writing ("wb+"). Returns null when it cannot be opened; the caller reports.
+// Opens the output for reading and writing: "-" is standard output; anything else is
+// created or truncated ("wb+"), or with settings.safeFiles created as a new file that
+// replaces whatever was at the name. Returns null when it cannot be opened; the caller reports.
 std::FILE* OpenOutputStream(const std::string& path);
 // Closes what OpenOutputStream gave: standard output is only flushed, never closed, since
 // the process goes on using it. Returns 0, or EOF when closing or flushing failed.

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "frontend/get_audio.h"
+#include "frontend/settings.h"
+#include "platform/files.h"
 
 namespace frontend {
 
@@ -32,6 +34,9 @@ std::FILE* OpenOutputStream(const std::string& path) {
     // POSIX streams have no text mode, so standard output is already binary.
     if (path == "-") {
         return stdout;
+    }
+    if (settings.safeFiles) {
+        return platform::CreateNewFile(path);
     }
     // Readable too: the library reads the file back when it writes the LAME tag.
     return std::fopen(path.c_str(), "wb+");

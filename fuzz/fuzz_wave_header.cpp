@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "wave/Wavefile.h"
@@ -13,8 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         char name[] = "/tmp/fuzz-wave-XXXXXX";
         return std::string(mkdtemp(name)) + "/";
     }();
-    const std::string song = dir + "song.wav";
-    const std::string snippet = dir + "song_Chimewick_Ringtone.wav";
+    static const std::string song = dir + "song.wav";
+    static const std::string snippet = dir + "song_Chimewick_Ringtone.wav";
+    // The folder and the song go when the fuzzer ends, as every input's snippet does.
+    static const int removeAtExit = std::atexit([] {
+        unlink(song.c_str());
+        unlink(snippet.c_str());
+        rmdir(dir.c_str());
+    });
     std::FILE* f = std::fopen(song.c_str(), "wb");
     if (!f) {
         return 0;
@@ -29,5 +36,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         wave.WriteSnippet(snippet, seconds / 2, 1);
     }
     unlink(snippet.c_str());
-    return 0;
+    return removeAtExit;  // 0: the clean-up is registered
 }

@@ -1,8 +1,5 @@
 #include "wave/Wavefile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -21,6 +18,7 @@ using platform::Exception;
 constexpr std::size_t kCopyBlock = 1024;
 constexpr int kSnippetBarEnd = 75;
 
+const char* const kUnreadableHeader = "Error: Could not read wave file header!";
 const char* const kReadFailure = "Error: could not read properly from wave file!";
 const char* const kWriteFailure = "Error: could not write properly to snippet file!";
 
@@ -73,7 +71,27 @@ void PutLittleEndian32(std::uint8_t* b, std::uint32_t v) {
 
 void Show(const std::string& text) { platform::Ui().ShowInformation(text); }
 
+// The cut is made by byte counts, so whole seconds must be whole blocks: at least one
+// channel, a byte rate above 0, a block alignment that holds one sample of every channel, and a
+// byte rate that is a whole number of blocks. Plain PCM (tag 1), whose layout is known, must also
+// have the byte rate its samples make. Any other format tag, channel count or sample width passes:
+// the samples themselves are never interpreted.
+bool CutsIntoWholeBlocks(std::uint16_t tag, std::uint16_t channels, std::uint32_t sampleRate,
+                         std::uint32_t byteRate, std::uint16_t blockAlign, std::uint16_t bits) {
+    if (channels == 0 || blockAlign == 0 || byteRate == 0 || byteRate % blockAlign != 0) {
+        return false;
+    }
+    if (8u * blockAlign < static_cast<std::uint32_t>(channels) * bits) {
+        return false;
+    }
+    return tag != 1 || static_cast<std::uint64_t>(sampleRate) * blockAlign == byteRate;
+}
+
 }  // namespace
+
+const char* const kSnippetExistsText =
+    "Error: The snippet file already exists and could not be deleted!";
+const char* const kSnippetNotWritableText = "Error: Snippet File could be opened for writing!";
 
 WaveFile::WaveFile(std::string name) : fileName(std::move(name)) {}
 
@@ -123,18 +141,18 @@ bool WaveFile::ReadHeader() {
             // of the file at the latest.
             next += 8 + static_cast<std::int64_t>(size);
         }
-        std::uint32_t rate = LittleEndian32(fmt + 12);
-        if (rate == 0) {
-            throw UnnamedFailure{};
-        }
         riffSize = riff;
         fmtSize = fmtLength;
         formatTag = LittleEndian16(fmt + 4);
         channels = LittleEndian16(fmt + 6);
         sampleRate = LittleEndian32(fmt + 8);
-        byteRate = rate;
+        byteRate = LittleEndian32(fmt + 12);
         blockAlign = LittleEndian16(fmt + 16);
         bitsPerSample = LittleEndian16(fmt + 18);
+        if (!CutsIntoWholeBlocks(formatTag, channels, sampleRate, byteRate, blockAlign,
+                                 bitsPerSample)) {
+            throw UnnamedFailure{};
+        }
         durationSeconds =
             static_cast<std::int32_t>(std::min<std::uint32_t>(dataSize / byteRate, INT32_MAX));
         file.Close();
@@ -145,7 +163,7 @@ bool WaveFile::ReadHeader() {
         Show(e.Message());
     } catch (...) {
         file.Close();
-        Show("Error: Could not read wave file header!");
+        Show(kUnreadableHeader);
     }
     return false;
 }
@@ -153,6 +171,17 @@ bool WaveFile::ReadHeader() {
 bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t length) {
     Stream source;
     Stream snippet;
+    bool created = false;
+    // Whatever went wrong, a partial snippet is no snippet: the file made here goes again.
+    auto fail = [&](const std::string& text) {
+        snippet.Close();
+        source.Close();
+        if (created) {
+            platform::DeleteFile(target);
+        }
+        Show(text);
+        return false;
+    };
     try {
         if (!headerRead) {
             throw Exception("Error: Must read wave file header first!");
@@ -171,20 +200,15 @@ bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t
         if (!source) {
             throw Exception("Error: Wave File could be opened for reading!");
         }
-        if (platform::FileExists(target) && !platform::DeleteFile(target)) {
-            throw Exception("Error: The snippet file already exists and could not be deleted!");
+        if (platform::FileExists(target) &&
+            (!platform::MayReplaceFile(target) || !platform::DeleteFile(target))) {
+            throw Exception(kSnippetExistsText);
         }
-        // O_EXCL and O_NOFOLLOW: the name was just freed, so whatever appears there now (a
-        // link planted meanwhile, say) is not written through.
-        int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        std::FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-        if (!out) {
-            if (fd >= 0) {
-                close(fd);
-            }
-            throw Exception("Error: Snippet File could be opened for writing!");
+        snippet.reset(platform::CreateNewFile(target));
+        if (!snippet) {
+            throw Exception(kSnippetNotWritableText);
         }
-        snippet.reset(out);
+        created = true;
 
         std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBlock]);
         if (!buffer) {
@@ -246,13 +270,8 @@ bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t
         source.Close();
         return true;
     } catch (const Exception& e) {
-        snippet.Close();
-        source.Close();
-        Show(e.Message());
+        return fail(e.Message());
     } catch (...) {
-        snippet.Close();
-        source.Close();
-        Show("Error: Could not write snippet!");
+        return fail("Error: Could not write snippet!");
     }
-    return false;
 }

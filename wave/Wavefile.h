@@ -8,6 +8,11 @@
 #include <memory>
 #include <string>
 
+// Shown when an existing file at the snippet's name may not be replaced, and when the
+// snippet cannot be created.
+extern const char* const kSnippetExistsText;
+extern const char* const kSnippetNotWritableText;
+
 class WaveFile {
 public:
     // Stores the path; touches no file.
@@ -20,7 +25,8 @@ public:
     // Tolerates: any chunks between "fmt " and "data", a longer fmt chunk, odd chunk sizes
     // (no pad byte), any format tag.
     // Fails: shows the reason in an information box and returns false; the file is always
-    // closed. A file that ends before its "data" chunk, or a byte rate of 0, is refused.
+    // closed. A file that ends before its "data" chunk is refused, and so is a fmt chunk no
+    // cut by byte counts could honour (no channels, a byte rate that is not whole blocks).
     bool ReadHeader();
 
     // Whole seconds of audio (data size / byte rate); meaningful after ReadHeader.
@@ -28,10 +34,11 @@ public:
 
     // Writes target: the header of the source with its two size fields corrected, then
     // length seconds of audio from second start (a negative start means the first audio
-    // byte). An existing target is replaced. Moves the progress bar from where it stands
+    // byte). Whatever is at target is replaced as a name, never written through; a
+    // write-protected file there is refused. Moves the progress bar from where it stands
     // toward 75 while copying.
-    // Fails: shows the reason in an information box and returns false. A target already
-    // created is left as it is. Every byte is checked: a short read or write is a failure.
+    // Fails: shows the reason in an information box and returns false; a target it had
+    // created is removed again. Every byte is checked: a short read or write is a failure.
     bool WriteSnippet(std::string target, std::int32_t start, std::int32_t length);
 
     // Header fields as read (little-endian in the file). Sizes are unsigned 32-bit in the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -185,6 +186,48 @@ TEST_F(WaveFileTest, RefusesFilesThatAreNotRiffWave) {
     }
 }
 
+TEST_F(WaveFileTest, AcceptsAnyFormatWhoseByteRateIsWholeBlocksAndRefusesTheRest) {
+    struct Case {
+        const char* name;
+        std::uint16_t tag, channels;
+        std::uint32_t rate, byteRate;
+        std::uint16_t blockAlign, bits;
+        bool accepted;
+    } cases[] = {
+        {"PCM, 16-bit stereo", 1, 2, 44100, 176400, 4, 16, true},
+        {"PCM, 24-bit mono", 1, 1, 48000, 144000, 3, 24, true},
+        {"PCM, 8-bit mono", 1, 1, 8000, 8000, 1, 8, true},
+        {"float, 32-bit stereo", 3, 2, 48000, 384000, 8, 32, true},
+        {"extensible, six channels", 0xFFFE, 6, 48000, 576000, 12, 16, true},
+        {"compressed, 22 blocks of 512 bytes a second", 2, 1, 22050, 11264, 512, 4, true},
+        {"MPEG audio inside, one-byte blocks", 0x55, 2, 44100, 16000, 1, 0, true},
+        {"no channels", 1, 0, 44100, 176400, 4, 16, false},
+        {"no block alignment", 1, 2, 44100, 176400, 0, 16, false},
+        {"byte rate not whole blocks", 3, 2, 44100, 352802, 8, 32, false},
+        {"byte rate 1, two-byte blocks", 1, 1, 8000, 1, 2, 16, false},
+        {"byte rate 1, block too small for a 16-bit sample", 7, 1, 8000, 1, 1, 16, false},
+        {"PCM byte rate 1 at 8000 samples a second", 1, 1, 8000, 1, 1, 8, false},
+        {"PCM byte rate twice what the samples make", 1, 2, 44100, 352800, 4, 16, false},
+        {"block too small for every channel", 0xFFFE, 2, 44100, 88200, 2, 16, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes fmt;
+        AppendLE16(fmt, c.tag);
+        AppendLE16(fmt, c.channels);
+        AppendLE32(fmt, c.rate);
+        AppendLE32(fmt, c.byteRate);
+        AppendLE16(fmt, c.blockAlign);
+        AppendLE16(fmt, c.bits);
+        ui.messages.clear();
+        WaveFile wave(
+            Write("fmt.wav", RiffBuilder().chunk("fmt ", fmt).data(Bytes(64, 0)).build()));
+        EXPECT_EQ(wave.ReadHeader(), c.accepted);
+        EXPECT_EQ(ui.Texts(), c.accepted ? std::vector<std::string>()
+                                         : std::vector<std::string>({kCouldNotRead}));
+    }
+}
+
 TEST_F(WaveFileTest, EveryTruncationOfAHeaderFailsWithTheRightMessage) {
     Bytes list(10, 'L');
     Bytes song = RiffBuilder()
@@ -267,6 +310,15 @@ TEST_F(WaveFileTest, ReplacesAnEarlierSnippetAndRefusesOneThatCannotBeDeleted) {
     ASSERT_TRUE(wave.WriteSnippet(target, 0, 1));
     EXPECT_EQ(ReadFileBytes(target).size(), 44u + 8000u);
 
+    // Nobody may write it: refused and left as it is, even for the super-user.
+    std::string locked = dir / "locked.wav";
+    ASSERT_TRUE(WriteFileBytes(locked, Bytes(10, 0xCD)));
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    EXPECT_FALSE(wave.WriteSnippet(locked, 0, 1));
+    EXPECT_EQ(ui.Texts().back(),
+              "Error: The snippet file already exists and could not be deleted!");
+    EXPECT_EQ(ReadFileBytes(locked), Bytes(10, 0xCD));
+
     // A folder in the snippet's place cannot be deleted, whoever runs the test.
     std::string blocked = dir / "blocked.wav";
     std::filesystem::create_directories(blocked + "/inside");
@@ -302,6 +354,7 @@ TEST_F(WaveFileTest, AudioShorterThanItsHeaderClaimsIsAReadFailureNotASnippet) {
     EXPECT_FALSE(wave.WriteSnippet(dir / "trunc_cut.wav", 2, 3));
     EXPECT_EQ(ui.Texts(),
               std::vector<std::string>({"Error: could not read properly from wave file!"}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "trunc_cut.wav")) << "no partial snippet";
     // The tail is checked too: a short last block is not a made snippet either.
     ui.messages.clear();
     Bytes tiny = SimpleWave(1, 1000, 8, CountingBytes(1000, 11));
@@ -311,6 +364,7 @@ TEST_F(WaveFileTest, AudioShorterThanItsHeaderClaimsIsAReadFailureNotASnippet) {
     EXPECT_FALSE(tail.WriteSnippet(dir / "tail_cut.wav", 0, 1));
     EXPECT_EQ(ui.Texts(),
               std::vector<std::string>({"Error: could not read properly from wave file!"}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "tail_cut.wav"));
 }
 
 TEST_F(WaveFileTest, AFullDiskIsAWriteFailure) {
@@ -328,6 +382,7 @@ TEST_F(WaveFileTest, AFullDiskIsAWriteFailure) {
         std::_Exit(!made && told ? 0 : 1);
     };
     EXPECT_EXIT(writeWithFullDisk(), ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(std::filesystem::exists(target)) << "no partial snippet";
 }
 
 TEST_F(WaveFileTest, CutsBeyondTwoGigabytesInASparseFourGigabyteSong) {
