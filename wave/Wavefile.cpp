@@ -71,6 +71,9 @@ void PutLittleEndian32(std::uint8_t* b, std::uint32_t v) {
 
 void Show(const std::string& text) { platform::Ui().ShowInformation(text); }
 
+// The data length streaming writers put in the header when they cannot go back to fix it.
+constexpr std::uint32_t kLengthUnknown = 0xFFFFFFFFu;
+
 // The cut is made by byte counts, so whole seconds must be whole blocks: at least one
 // channel, a byte rate above 0, a block alignment that holds one sample of every channel, and a
 // byte rate that is a whole number of blocks. Plain PCM (tag 1), whose layout is known, must also
@@ -140,6 +143,16 @@ bool WaveFile::ReadHeader() {
             // Sizes are unsigned, so every step moves forward and the walk ends at the end
             // of the file at the latest.
             next += 8 + static_cast<std::int64_t>(size);
+        }
+        if (dataSize == kLengthUnknown) {
+            // Written while streaming, before the length was known: the audio is whatever
+            // the file holds, and a snippet's RIFF size counts only what it copies.
+            if (fseeko(file.get(), 0, SEEK_END) != 0) {
+                throw UnnamedFailure{};
+            }
+            std::int64_t held = std::max<std::int64_t>(ftello(file.get()) - headerSize, 0);
+            dataSize = static_cast<std::uint32_t>(std::min<std::int64_t>(held, kLengthUnknown - 1));
+            riff = static_cast<std::uint32_t>(headerSize - 8) + dataSize;
         }
         riffSize = riff;
         fmtSize = fmtLength;

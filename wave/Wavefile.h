@@ -23,7 +23,8 @@ public:
 
     // Reads the header of fileName and remembers where the audio starts.
     // Tolerates: any chunks between "fmt " and "data", a longer fmt chunk, odd chunk sizes
-    // (no pad byte), any format tag.
+    // (no pad byte), any format tag, a data length of 0xFFFFFFFF (written while streaming:
+    // the audio runs to the end of the file).
     // Fails: shows the reason in an information box and returns false; the file is always
     // closed. A file that ends before its "data" chunk is refused, and so is a fmt chunk no
     // cut by byte counts could honour (no channels, a byte rate that is not whole blocks).

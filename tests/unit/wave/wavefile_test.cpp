@@ -287,6 +287,36 @@ TEST_F(WaveFileTest, NegativeStartBeginsAtTheFirstAudioByte) {
     EXPECT_TRUE(std::equal(cut.begin() + 44, cut.end(), audio.begin()));
 }
 
+// Streaming writers leave the lengths at 0xFFFFFFFF; the audio is then what the file holds,
+// and the snippet is the one the same song with true lengths gives.
+TEST_F(WaveFileTest, AnUnknownDataLengthMeansTheAudioTheFileHolds) {
+    struct Case {
+        std::uint16_t channels, bits;
+        std::uint32_t seconds, extraBytes;
+    } cases[] = {{1, 8, 5, 0}, {2, 16, 4, 3}, {1, 16, 40, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        const std::uint32_t rate = 8000u * c.channels * c.bits / 8;
+        Bytes known =
+            SimpleWave(c.channels, 8000, c.bits, CountingBytes(rate * c.seconds + c.extraBytes, 9));
+        Bytes streamed = known;
+        for (std::size_t at : {std::size_t{4}, std::size_t{40}}) {
+            std::fill(streamed.begin() + at, streamed.begin() + at + 4, 0xFF);
+        }
+        WaveFile fromKnown(Write("known.wav", known));
+        WaveFile fromStreamed(Write("streamed.wav", streamed));
+        ASSERT_TRUE(fromKnown.ReadHeader());
+        ASSERT_TRUE(fromStreamed.ReadHeader());
+        EXPECT_EQ(fromStreamed.GetDurationSeconds(), static_cast<std::int32_t>(c.seconds));
+        const std::int32_t start = c.seconds > 30 ? 5 : -1;
+        const std::int32_t length = std::min<std::int32_t>(3, c.seconds);
+        ASSERT_TRUE(fromKnown.WriteSnippet(dir / "known_cut.wav", start, length));
+        ASSERT_TRUE(fromStreamed.WriteSnippet(dir / "streamed_cut.wav", start, length));
+        EXPECT_EQ(ReadFileBytes(dir / "streamed_cut.wav"), ReadFileBytes(dir / "known_cut.wav"));
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(WaveFileTest, TrailingChunksStayCountedInTheRiffSizeButAreNotCopied) {
     Bytes audio = CountingBytes(8000 * 4, 7);
     Bytes song = RiffBuilder()
