@@ -112,10 +112,10 @@ int RunApplication(int argc, char** argv) {
     QApplication::setStyle(new PlainButtonsStyle);
     QtUserInterface ui;
     platform::ScopedUi installed(&ui);
-    // SIGTERM or SIGHUP ends the program wherever window messages are processed, a running
-    // conversion's loop included; the exit hooks remove the files of an unfinished run.
+    // SIGTERM, SIGHUP or Ctrl+C ends the program wherever window messages are processed, a
+    // running conversion's loop included; the exit hooks remove the files of an unfinished run.
     std::unique_ptr<QSocketNotifier> termination;
-    int terminationFd = platform::CatchTerminationRequests();
+    int terminationFd = platform::CatchTerminationRequests(true);
     if (terminationFd >= 0) {
         termination = std::make_unique<QSocketNotifier>(terminationFd, QSocketNotifier::Read);
         QObject::connect(termination.get(), &QSocketNotifier::activated,

@@ -40,7 +40,7 @@ extern "C" void OnTerminationRequest(int) {
 
 }  // namespace
 
-int CatchTerminationRequests() {
+int CatchTerminationRequests(bool alsoInterrupt) {
     if (terminationPipe[0] < 0 && pipe2(terminationPipe, O_NONBLOCK | O_CLOEXEC) != 0) {
         terminationPipe[0] = terminationPipe[1] = -1;
     }
@@ -50,6 +50,9 @@ int CatchTerminationRequests() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
+    if (alsoInterrupt) {
+        sigaction(SIGINT, &action, nullptr);
+    }
     return terminationPipe[0];
 }
 

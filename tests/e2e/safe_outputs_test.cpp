@@ -193,21 +193,25 @@ TEST(SafeOutputs, WithAWindowSystemATerminationSignalRemovesTheRunsFilesAndEnds)
     }
     ASSERT_EQ(access(socket.c_str(), F_OK), 0) << "Xvfb did not start";
 
-    TempDir music;
-    ASSERT_TRUE(WriteFileBytes(music / "song.mp3", Mp3Song(120)));
-    ProcessOptions options;
-    options.setEnv = {"DISPLAY=" + display};
-    options.timeoutSeconds = 60;
-    RunningProcess run = StartProcess(SongsifterPath(), {music / "song.mp3"}, options);
-    ASSERT_TRUE(WaitForEntry(music, IsTemporary));
-    run.Signal(SIGTERM);
-    ProcessResult r = run.Wait();
+    const Bytes song = Mp3Song(120);
+    for (int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(strsignal(signalNumber));
+        TempDir music;
+        ASSERT_TRUE(WriteFileBytes(music / "song.mp3", song));
+        ProcessOptions options;
+        options.setEnv = {"DISPLAY=" + display};
+        options.timeoutSeconds = 60;
+        RunningProcess run = StartProcess(SongsifterPath(), {music / "song.mp3"}, options);
+        ASSERT_TRUE(WaitForEntry(music, IsTemporary));
+        run.Signal(signalNumber);
+        ProcessResult r = run.Wait();
+        EXPECT_FALSE(r.timedOut) << "a message box waited for an answer";
+        EXPECT_EQ(r.signal, 0);
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.out, "") << "console mode would have printed the cancellation";
+        EXPECT_EQ(music.List(), std::vector<std::string>({"song.mp3"}));
+    }
     server.Signal(SIGTERM);
-    EXPECT_FALSE(r.timedOut) << "a message box waited for an answer";
-    EXPECT_EQ(r.signal, 0);
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.out, "") << "console mode would have printed the cancellation";
-    EXPECT_EQ(music.List(), std::vector<std::string>({"song.mp3"}));
 }
 
 TEST(SafeOutputs, SongNamesThatLookLikeOptionsOrFillTheNameLimitWork) {
