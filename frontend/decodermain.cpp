@@ -11,6 +11,7 @@
 #include "frontend/options.h"
 #include "frontend/settings.h"
 #include "frontend/status.h"
+#include "frontend/wave_output.h"
 #include "platform/Exception.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "bytes/endian.h"
+#include "bytes/wave_header.h"
 #include "frontend/decodermain.h"
 
 namespace {
@@ -15,33 +17,23 @@ namespace {
 // 16-bit PCM WAVE whose tone changes every second, with a little noise so the encoder's
 // frames differ in size.
 bool WriteToneWave(const std::string& path, int seconds, int rate, int channels) {
-    std::vector<std::uint8_t> bytes;
-    auto put = [&](std::uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) {
-            bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-        }
-    };
     const std::uint32_t data = static_cast<std::uint32_t>(seconds * rate * channels * 2);
-    bytes.insert(bytes.end(), {'R', 'I', 'F', 'F'});
-    put(36 + data, 4);
-    bytes.insert(bytes.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put(16, 4), put(1, 2), put(static_cast<std::uint32_t>(channels), 2);
-    put(static_cast<std::uint32_t>(rate), 4),
-        put(static_cast<std::uint32_t>(rate * channels * 2), 4);
-    put(static_cast<std::uint32_t>(channels * 2), 2), put(16, 2);
-    bytes.insert(bytes.end(), {'d', 'a', 't', 'a'});
-    put(data, 4);
+    const bytes::WaveHeaderBytes header = bytes::MakeWaveHeader(
+        data, static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(channels), 16);
+    std::vector<std::uint8_t> wave(header.begin(), header.end());
     std::uint32_t noise = 12345;
     for (int i = 0; i < seconds * rate; ++i) {
         double hz = 220.0 * (1 + i / rate % 5);
         for (int c = 0; c < channels; ++c) {
             noise = noise * 1103515245u + 12345u;
             double v = 9000 * std::sin(2 * M_PI * hz * (c + 1) * i / rate) + (noise >> 20) % 600;
-            put(static_cast<std::uint32_t>(static_cast<std::int16_t>(v)), 2);
+            std::uint8_t sample[2];
+            bytes::StoreLE16(sample, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)));
+            wave.insert(wave.end(), sample, sample + 2);
         }
     }
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    bool ok = f && std::fwrite(wave.data(), 1, wave.size(), f) == wave.size();
     return f && std::fclose(f) == 0 && ok;
 }
 
