@@ -724,7 +724,7 @@ void OpenInputFile(lame_global_flags* gfp, const std::string& path) {
         std::clearerr(stdin);
     } else {
         state.stream = settings.safeFiles ? platform::OpenRegularFileForReading(path)
-                                          : std::fopen(path.c_str(), "rb");
+                                          : platform::OpenFileForReading(path);
         if (state.stream == nullptr) {
             Fail(1, "Could not find \"%s\".\n", path.c_str());
         }

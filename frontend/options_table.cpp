@@ -7,6 +7,7 @@
 
 #include "frontend/options.h"
 #include "frontend/options_walk.h"
+#include "platform/files.h"
 #include "platform/process.h"
 
 namespace frontend {
@@ -163,7 +164,7 @@ Outcome Priority(Walk& walk) {
 
 Outcome NsPsyTune2(Walk& walk) {
     const char* fileName = TakeValue(walk);
-    std::FILE* file = std::fopen(fileName, "r");
+    std::FILE* file = platform::OpenFileForReading(fileName);
     if (file == nullptr) {
         std::fprintf(stderr, "nspsytune2 : error opening %s\n", fileName);
         return kGoOn;

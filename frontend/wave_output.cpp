@@ -20,7 +20,7 @@ std::FILE* OpenOutputStream(const std::string& path) {
         return platform::CreateNewFile(path);
     }
     // Readable too: the library reads the file back when it writes the LAME tag.
-    return std::fopen(path.c_str(), "wb+");
+    return platform::OpenFileForWriting(path);
 }
 
 int CloseOutputStream(std::FILE* f) {
