@@ -39,7 +39,6 @@ constexpr std::uint32_t kSowt = FourCC("sowt");
 constexpr int kMaxWaveChunks = 20;
 constexpr std::size_t kMpegBlockBytes = 1024;
 constexpr std::size_t kMpegHeaderBlockBytes = 100;
-constexpr int kQuietLevelSilent = 10;
 // The smallest Layer III frame (MPEG-2, 8 kbit/s at 24 kHz) is 24 bytes, so the decoder
 // cannot hold more frames than the bytes given to it since its last output allow.
 constexpr std::uint64_t kSmallestMpegFrameBytes = 24;

@@ -79,8 +79,8 @@ const AudioInputState& CurrentAudioInput();
 // sample rate, channel count and sample count on gfp (raw PCM keeps gfp's rate and
 // channels). May change settings.inputKind (never leaves it Unknown) and fills
 // settings.inputEncoderDelay/Padding from an MPEG LAME tag.
-// Fails: prints the reason (while settings.quietLevel < 10), releases everything this
-// module opened and throws FatalInputError{1}.
+// Fails: prints the reason (while settings.quietLevel < kQuietLevelSilent), releases everything
+// this module opened and throws FatalInputError{1}.
 void OpenAudioInput(lame_global_flags* gfp, const std::string& path);
 
 // Delivers the next frame of at most 1152 samples per channel, full 32-bit scale (a 16-bit
