@@ -691,14 +691,12 @@ int ReadSamplesCommon(lame_global_flags* gfp, SampleOutput out) {
     return count;
 }
 
-void EstimateSampleCount(lame_global_flags* gfp, const std::string& path) {
-    if (TotalSamples(gfp) != kUnknownSampleCount || state.streamIsStdin) {
+// fileSize: the bytes the input holds, -1 when unknown.
+void EstimateSampleCount(lame_global_flags* gfp, std::int64_t fileSize) {
+    if (TotalSamples(gfp) != kUnknownSampleCount || state.streamIsStdin || fileSize < 0) {
         return;
     }
-    const double size = static_cast<double>(platform::FileSize(path));
-    if (size < 0) {
-        return;
-    }
+    const double size = static_cast<double>(fileSize);
     if (IsMpegKind(settings.inputKind)) {
         if (mp3InputInfo.bitrate > 0) {
             // Not rounded to whole seconds first: the product is what the file holds.
@@ -711,6 +709,28 @@ void EstimateSampleCount(lame_global_flags* gfp, const std::string& path) {
         // Two bytes per sample whatever the width: raw input only, and only a progress guess.
         const int channels = std::max(1, lame_get_num_channels(gfp));
         lame_set_num_samples(gfp, SampleCountFrom(std::floor(size / (2.0 * channels))));
+    }
+}
+
+// Tells the kind of the open input (by settings.inputKind and its first bytes) and reads
+// its header; name is the input's name in messages.
+void IdentifyInput(lame_global_flags* gfp, const std::string& name) {
+    if (IsMpegKind(settings.inputKind)) {
+        if (InitMpegInput() != 0) {
+            Fail(1, "Error reading headers in mp3 input file %s.\n", name.c_str());
+        }
+        CheckedChannels(gfp, mp3InputInfo.stereo);
+        lame_set_in_samplerate(gfp, mp3InputInfo.samplerate);
+        lame_set_num_samples(gfp, mp3InputInfo.nsamp);
+    } else {
+        if (settings.inputKind != InputKind::RawPcm) {
+            SniffFileHeader(gfp);
+        }
+        if (settings.inputKind == InputKind::RawPcm) {
+            Say("Assuming raw pcm input file%s",
+                settings.swapBytes ? " : Forcing byte-swapping\n" : "\n");
+            state.pcmSwapBytes = settings.swapBytes != 0;
+        }
     }
 }
 
@@ -728,24 +748,16 @@ void OpenInputFile(lame_global_flags* gfp, const std::string& path) {
             Fail(1, "Could not find \"%s\".\n", path.c_str());
         }
     }
-    if (IsMpegKind(settings.inputKind)) {
-        if (InitMpegInput() != 0) {
-            Fail(1, "Error reading headers in mp3 input file %s.\n", path.c_str());
-        }
-        CheckedChannels(gfp, mp3InputInfo.stereo);
-        lame_set_in_samplerate(gfp, mp3InputInfo.samplerate);
-        lame_set_num_samples(gfp, mp3InputInfo.nsamp);
-    } else {
-        if (settings.inputKind != InputKind::RawPcm) {
-            SniffFileHeader(gfp);
-        }
-        if (settings.inputKind == InputKind::RawPcm) {
-            Say("Assuming raw pcm input file%s",
-                settings.swapBytes ? " : Forcing byte-swapping\n" : "\n");
-            state.pcmSwapBytes = settings.swapBytes != 0;
-        }
-    }
-    EstimateSampleCount(gfp, path);
+    IdentifyInput(gfp, path);
+    EstimateSampleCount(gfp, state.streamIsStdin ? -1 : platform::FileSize(path));
+}
+
+void StartInput() {
+    ReleaseAudioInput();
+    // Cleared for every kind, so no frame count of an earlier MPEG run carries over.
+    std::memset(&mp3InputInfo, 0, sizeof mp3InputInfo);
+    state.pcmBitWidth = settings.inputBitWidth;
+    state.pcmSwapBytes = settings.swapBytes != 0;
 }
 
 }  // namespace
@@ -753,12 +765,17 @@ void OpenInputFile(lame_global_flags* gfp, const std::string& path) {
 const AudioInputState& CurrentAudioInput() { return state; }
 
 void OpenAudioInput(lame_global_flags* gfp, const std::string& path) {
-    ReleaseAudioInput();
-    // Cleared for every kind, so no frame count of an earlier MPEG run carries over.
-    std::memset(&mp3InputInfo, 0, sizeof mp3InputInfo);
-    state.pcmBitWidth = settings.inputBitWidth;
-    state.pcmSwapBytes = settings.swapBytes != 0;
+    StartInput();
     OpenInputFile(gfp, path);
+}
+
+void OpenAudioInputStream(lame_global_flags* gfp, std::FILE* stream, const std::string& name) {
+    StartInput();
+    lame_set_num_samples(gfp, kUnknownSampleCount);
+    state.stream = stream;
+    const std::int64_t size = bytes::StreamSource(stream).Size();
+    IdentifyInput(gfp, name);
+    EstimateSampleCount(gfp, size);
 }
 
 int ReadAudioFrame(lame_global_flags* gfp, int buffer[2][kFrameSamples]) {

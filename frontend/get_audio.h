@@ -83,6 +83,11 @@ const AudioInputState& CurrentAudioInput();
 // this module opened and throws FatalInputError{1}.
 void OpenAudioInput(lame_global_flags* gfp, const std::string& path);
 
+// OpenAudioInput for an input that is already open, such as bytes in memory (fmemopen):
+// the module takes stream and closes it; name stands for the path in messages. The bytes
+// from the stream's position to its end count as the file's size.
+void OpenAudioInputStream(lame_global_flags* gfp, std::FILE* stream, const std::string& name);
+
 // Delivers the next frame of at most 1152 samples per channel, full 32-bit scale (a 16-bit
 // sample occupies bits 31..16). Returns the count, 0 at the end of the input. A mono input
 // delivers zeros in channel 1. Fails: message and FatalInputError{1} (unsupported bit

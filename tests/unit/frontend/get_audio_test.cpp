@@ -917,6 +917,37 @@ TEST_F(MpegInput, StandardInputDecodesTheWholeSong) {
     EXPECT_EQ(ReadAll(gfp_, false).left, fromFile.left);
 }
 
+TEST_F(MpegInput, BytesInMemoryReadAsTheSameFileWould) {
+    testing_support::Mp3Options untagged;
+    untagged.infoTag = false;  // the length is then estimated from the size
+    untagged.seconds = 1;
+    struct Case {
+        const char* name;
+        Bytes file;
+        InputKind kind;
+    } cases[] = {
+        {"WAVE", testing_support::SimpleWave(2, 8000, 16, CountingStereo16(3000)),
+         InputKind::Unknown},
+        {"raw", CountingStereo16(2500), InputKind::RawPcm},
+        {"MP3", Song().bytes, InputKind::MpegLayer3},
+        {"MP3 without a tag", testing_support::EncodeMp3(untagged).bytes, InputKind::MpegLayer3},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open(c.file, c.kind);
+        const unsigned long fromFileCount = NumSamples();
+        const Decoded fromFile = ReadAll(gfp_, false);
+        CloseAudioInput();
+        settings.inputKind = c.kind;
+        OpenAudioInputStream(gfp_, fmemopen(c.file.data(), c.file.size(), "rb"), "memory");
+        EXPECT_EQ(NumSamples(), fromFileCount);
+        const Decoded fromMemory = ReadAll(gfp_, false);
+        EXPECT_EQ(fromMemory.left, fromFile.left);
+        EXPECT_EQ(fromMemory.right, fromFile.right);
+        CloseAudioInput();
+    }
+}
+
 TEST_F(AudioInput, ClosingWhatIsNotOpenDoesNothing) {
     EXPECT_NO_THROW(CloseAudioInput());
     EXPECT_NO_THROW(ReleaseAudioInput());
