@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes/endian.h"
 #include "bytes/wave_header.h"
 #include "tests/support/ReferenceDecode.h"
 
@@ -38,8 +39,8 @@ int main(int argc, char** argv) {
             std::size_t used = 0;
             for (int i = 0; i < n; ++i) {
                 for (short v : {left[i], right[i]}) {
-                    frame[used++] = static_cast<unsigned char>(v & 0xFF);
-                    frame[used++] = static_cast<unsigned char>((v >> 8) & 0xFF);
+                    bytes::StoreLE16(frame.data() + used, static_cast<std::uint16_t>(v));
+                    used += 2;
                     if (channels == 1)
                         break;
                 }
