@@ -172,13 +172,7 @@ void RingtonePipeline::RunCommandLine(std::string songPath) {
                    : songPath;
     startSeconds = -1;
     lengthSeconds = 30;
-    try {
-        MakeRingtone();
-    } catch (const platform::Exception& e) {
-        platform::Ui().ShowInformation(e.Message());
-    } catch (...) {
-        platform::Ui().ShowInformation(kUnknownErrorText);
-    }
+    platform::RunShowingErrors([this] { MakeRingtone(); }, kUnknownErrorText);
     platform::SetCurrentDir(previousDir);
     platform::Ui().HideProgress();
     platform::ExitProcess(1);

@@ -15,6 +15,7 @@
 #include "dialogs/Product.h"
 #include "dialogs/Snippetprogressbar.h"
 #include "platform/Exception.h"
+#include "platform/UserInterface.h"
 #include "platform/process.h"
 
 namespace {
@@ -125,18 +126,16 @@ int RunApplication(int argc, char** argv) {
 }
 
 int RunWindows(const std::string& commandLine) {
-    try {
-        CreateWindows();
-        if (!commandLine.empty()) {
-            FormMain->RunCommandLine(commandLine);
-        }
-        FormMain->show();
-        QApplication::exec();
-    } catch (const platform::Exception& e) {
-        platform::Ui().ShowApplicationError(e.Message());
-    } catch (...) {
-        platform::Ui().ShowApplicationError("");
-    }
+    platform::RunShowingErrors(
+        [&] {
+            CreateWindows();
+            if (!commandLine.empty()) {
+                FormMain->RunCommandLine(commandLine);
+            }
+            FormMain->show();
+            QApplication::exec();
+        },
+        "", &platform::UserInterface::ShowApplicationError);
     DestroyWindows();
     return 0;
 }

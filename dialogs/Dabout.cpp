@@ -57,12 +57,7 @@ QLabel* PlacedLabel(const QString& text, int left, int top, QWidget* parent) {
 }  // namespace
 
 TaboutWindow::TaboutWindow(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Chimewick"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(275, 352);
-    setFont(WindowFont(10));
-    setWindowIcon(ApplicationIcon());
+    SetUpFixedDialog(this, QStringLiteral("About Chimewick"), 275, 352, 10);
 
     MainPanel = new QFrame(this);
     MainPanel->setFrameShape(QFrame::NoFrame);

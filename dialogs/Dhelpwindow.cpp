@@ -10,7 +10,6 @@
 
 #include <algorithm>
 
-#include "dialogs/Artwork.h"
 #include "dialogs/ScrolledText.h"
 #include "dialogs/WindowFont.h"
 
@@ -66,12 +65,7 @@ QString HelpText() {
 }  // namespace
 
 ThelpWindow::ThelpWindow(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Chimewick Help"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(426, 335);
-    setFont(WindowFont(8));
-    setWindowIcon(ApplicationIcon());
+    SetUpFixedDialog(this, QStringLiteral("Chimewick Help"), 426, 335, 8);
 
     // Created first, so it has the focus and Tab goes on to the text.
     okButton = new QPushButton(QStringLiteral("Close Help"), this);

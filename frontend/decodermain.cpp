@@ -11,6 +11,7 @@
 #include "frontend/options.h"
 #include "frontend/settings.h"
 #include "frontend/status.h"
+#include "frontend/wave_output.h"
 #include "platform/Exception.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"
@@ -103,7 +104,7 @@ void CopyLimited(std::string& into, const std::string& from, std::size_t limit) 
 int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::string& inPath,
                  const std::string& outPath) {
     const int channels = lame_get_num_channels(gfp);
-    const bool talk = settings.quietLevel < 10;
+    const bool talk = settings.quietLevel < kQuietLevelSilent;
     if (talk) {
         std::fprintf(stderr, "\rinput:  %s%s(%g kHz, %i channel%s, ", ShownPath(inPath, "<stdin>"),
                      inPath.size() > 26 ? "\n\t" : "  ", lame_get_in_samplerate(gfp) * 0.001,
@@ -223,7 +224,7 @@ int EncodeToMp3(lame_global_flags* gfp, std::FILE*& out, bool nogapFollows,
         {"stereo", "j-stereo", "dual-ch", "single-ch"},
         {"stereo", "force-ms", "dual-ch", "single-ch"},
     };
-    if (settings.quietLevel < 10) {
+    if (settings.quietLevel < kQuietLevelSilent) {
         lame_print_config(gfp);
         std::fprintf(stderr, "Encoding %s%s to %s\n", ShownPath(inPath, "<stdin>"),
                      inPath.size() + outPath.size() < 66 ? "" : "\n     ",
@@ -401,11 +402,10 @@ std::FILE* OpenFrontEndFiles(lame_global_flags* gfp, const std::string& inPath,
 
 void DeriveNogapOutputPath(bool hasOutputDirectory, const std::string& inPath, std::string& outPath,
                            const std::string& outputDirectory) {
-    constexpr std::size_t kLimit = 1021;
     constexpr char kSeparator = '/';
     outPath = outputDirectory;
     if (!hasOutputDirectory) {
-        CopyLimited(outPath, inPath, kLimit);
+        CopyLimited(outPath, inPath, kDerivedStemLength);
     } else {
         // The platform's own separator: here a backslash or colon is part of a name, and
         // joining with one would put the file beside the folder instead of inside it.
@@ -421,7 +421,7 @@ void DeriveNogapOutputPath(bool hasOutputDirectory, const std::string& inPath, s
         } else {
             taken = found ? inPath.substr(folder - 1) : inPath;
         }
-        outPath += taken.substr(0, std::min(taken.size(), kLimit));
+        outPath += taken.substr(0, std::min(taken.size(), kDerivedStemLength));
     }
     if (outPath.size() >= 4 && outPath.compare(outPath.size() - 4, 4, ".wav") == 0) {
         outPath.replace(outPath.size() - 3, 3, "mp3");
@@ -462,7 +462,7 @@ int FrontEndMain(int argc, const char* const* argv) {
         settings.statusInterval = 2;
     }
     if (!outPath.empty() && nogapCount > 0) {
-        nogapDirectory = outPath.substr(0, std::min<std::size_t>(outPath.size(), 1025));
+        nogapDirectory = outPath.substr(0, std::min(outPath.size(), kPathBufferSize));
         hasNogapDirectory = true;
     }
 

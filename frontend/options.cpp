@@ -207,7 +207,7 @@ int FinishWalk(Walk& walk) {
         if (walk.inPath[0] == '-') {
             walk.outPath = "-";
         } else {
-            walk.outPath = walk.inPath.substr(0, 1021);
+            walk.outPath = walk.inPath.substr(0, kDerivedStemLength);
             walk.outPath += lame_get_decode_only(gfp) ? ".wav" : ".mp3";
         }
     }
@@ -342,7 +342,7 @@ InputKind InputKindFromName(const std::string& name) {
 
 void FixLongFileName(std::string& path) {
     std::string found = platform::LongFileName(path);
-    if (found.empty() || found.size() >= 1021) {
+    if (found.empty() || found.size() >= kDerivedStemLength) {
         return;
     }
     // The platform's own separators: on POSIX a backslash or colon is part of a name, and
@@ -356,7 +356,7 @@ void FixLongFileName(std::string& path) {
     }
     if (separator == std::string::npos) {
         path = found;
-    } else if (separator + found.size() + 1 < 1021) {
+    } else if (separator + found.size() + 1 < kDerivedStemLength) {
         path.replace(separator + 1, std::string::npos, found);
     }
 }

@@ -24,6 +24,10 @@ inline bool IsMpegKind(InputKind kind) {
            kind == InputKind::MpegLayer3;
 }
 
+// The quietLevel --silent, --quiet and -S set; the front end's notes and warnings are
+// printed only below it.
+inline constexpr int kQuietLevelSilent = 10;
+
 struct FrontEndSettings {
     // Not reset by a parse: FrontEndMain sets Unknown once per run before parsing. Set by
     // -r, --mp1input, --mp2input, --mp3input, else from the input name at the end of a

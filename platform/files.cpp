@@ -95,6 +95,10 @@ std::FILE* OpenRegularFileForReading(const std::string& path) {
     return f;
 }
 
+std::FILE* OpenFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+
+std::FILE* OpenFileForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb+"); }
+
 std::FILE* CreateNewFile(const std::string& path) {
     if (path.empty()) {
         errno = ENOENT;

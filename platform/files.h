@@ -39,6 +39,14 @@ bool SameFile(const std::string& a, const std::string& b);
 // pipe or device would block or never end, so it is refused instead of opened.
 std::FILE* OpenRegularFileForReading(const std::string& path);
 
+// Opens whatever is at path for binary reading, as a command-line tool does: a named pipe
+// or device too. nullptr (errno set) when it cannot be opened.
+std::FILE* OpenFileForReading(const std::string& path);
+
+// Opens path for reading and writing, created or emptied, as a command-line tool does: a
+// link at the name is written through. nullptr (errno set) when it cannot be opened.
+std::FILE* OpenFileForWriting(const std::string& path);
+
 // Creates path as a new, empty regular file open for reading and writing, never through a
 // link: whatever is at the name (a file, a link, a hard link to another file) is removed as
 // a name first, and the file is then created exclusively, so anything planted there in

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "tests/gui/GuiFixture.h"
+#include "tests/support/ExitStatus.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"
 #include "tests/support/TempDir.h"
@@ -27,10 +28,6 @@ const char* const kSnippetProblem =
     "There was a problem creating the ring tone. Could not make ringtone.";
 const char* const kSnippetExists =
     "Error: The snippet file already exists and could not be deleted!";
-
-struct ExitCalled {
-    int status;
-};
 
 }  // namespace
 
@@ -348,15 +345,7 @@ TEST_F(Pipeline, LeftoverTemporaryFileGoesAtTheNextRunAndAtDestruction) {
 TEST_F(Pipeline, CommandLineModeWorksInTheSongsFolderAndEndsWithStatusOne) {
     MakeWaveSong("My Song.wav", 100);
     std::string before = platform::GetCurrentDir();
-    platform::SetExitInterceptor([](int status) { throw ExitCalled{status}; });
-    int status = -1;
-    try {
-        FormMain->RunCommandLine(dir / "My Song.wav");
-    } catch (const ExitCalled& e) {
-        status = e.status;
-    }
-    platform::SetExitInterceptor(nullptr);
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(ExitStatusOf([&] { FormMain->RunCommandLine(dir / "My Song.wav"); }), 1);
     EXPECT_EQ(platform::GetCurrentDir(), before);
     EXPECT_EQ(FormMain->songFile, "My Song.wav");
     EXPECT_EQ(ui.Texts(), std::vector<std::string>({kSuccess}));
@@ -365,15 +354,7 @@ TEST_F(Pipeline, CommandLineModeWorksInTheSongsFolderAndEndsWithStatusOne) {
 }
 
 TEST_F(Pipeline, CommandLineModeReportsFailuresInOrderAndStillExitsWithOne) {
-    platform::SetExitInterceptor([](int status) { throw ExitCalled{status}; });
-    int status = -1;
-    try {
-        FormMain->RunCommandLine(dir / "missing.wav");
-    } catch (const ExitCalled& e) {
-        status = e.status;
-    }
-    platform::SetExitInterceptor(nullptr);
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(ExitStatusOf([&] { FormMain->RunCommandLine(dir / "missing.wav"); }), 1);
     EXPECT_EQ(ui.Texts(),
               std::vector<std::string>({"Error: This file could not be opened!", kReadProblem}));
 }
@@ -383,8 +364,6 @@ TEST_F(Pipeline, ExitingTheProcessDeletesAPendingTemporaryFile) {
     ASSERT_TRUE(WriteFileBytes(leftover, Bytes(10, 0)));
     FormMain->tempWaveFile = leftover;
     FormMain->tempWavePending = true;
-    platform::SetExitInterceptor([](int status) { throw ExitCalled{status}; });
-    EXPECT_THROW(platform::ExitProcess(1), ExitCalled);
-    platform::SetExitInterceptor(nullptr);
+    EXPECT_EQ(ExitStatusOf([] { platform::ExitProcess(1); }), 1);
     EXPECT_FALSE(platform::FileExists(leftover));
 }

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -16,6 +17,7 @@
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"
 #include "tests/support/RecordingUserInterface.h"
+#include "tests/support/ReferenceDecode.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
@@ -44,24 +46,18 @@ int OpenDescriptors() {
 
 // Every sample the library's decoder gives for the file, channel 0, nothing skipped.
 std::vector<std::int16_t> RawDecode(const Bytes& mp3) {
-    hip_t hip = hip_decode_init();
     std::vector<std::int16_t> all;
-    short left[1152 * 2], right[1152 * 2];
-    mp3data_struct info{};
-    auto collect = [&](int n) { all.insert(all.end(), left, left + n); };
-    for (std::size_t at = 0; at < mp3.size(); at += 1024) {
-        std::size_t len = std::min<std::size_t>(1024, mp3.size() - at);
-        int n = hip_decode1_headers(hip, const_cast<std::uint8_t*>(mp3.data() + at), len, left,
-                                    right, &info);
-        while (n > 0) {
-            collect(n);
-            n = hip_decode1_headers(hip, nullptr, 0, left, right, &info);
-        }
-    }
-    for (int n; (n = hip_decode1_headers(hip, nullptr, 0, left, right, &info)) > 0;) {
-        collect(n);
-    }
-    hip_decode_exit(hip);
+    std::size_t at = 0;
+    testing_support::DecodeWithLibraryAlone(
+        [&](unsigned char* into, std::size_t capacity) {
+            const std::size_t n = std::min(capacity, mp3.size() - at);
+            std::copy_n(mp3.data() + at, n, into);
+            at += n;
+            return n;
+        },
+        [&](const short* left, const short*, int n, const mp3data_struct&) {
+            all.insert(all.end(), left, left + n);
+        });
     return all;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "bytes/wave_header.h"
 #include "platform/UserInterface.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/RecordingUserInterface.h"
@@ -39,16 +40,8 @@ protected:
 
 // 44-byte header, CD-quality stereo, byte rate 176400.
 Bytes CdHeader(std::uint32_t dataSize) {
-    Bytes h;
-    AppendText(h, "RIFF");
-    AppendLE32(h, dataSize + 36);
-    AppendText(h, "WAVEfmt ");
-    AppendLE32(h, 16);
-    Bytes fmt = FmtBody(1, 2, 44100, 16);
-    h.insert(h.end(), fmt.begin(), fmt.end());
-    AppendText(h, "data");
-    AppendLE32(h, dataSize);
-    return h;
+    const bytes::WaveHeaderBytes h = bytes::MakeWaveHeader(dataSize, 44100, 2, 16);
+    return Bytes(h.begin(), h.end());
 }
 
 }  // namespace
@@ -147,6 +140,7 @@ TEST_F(WaveFileTest, RefusesFilesThatAreNotRiffWave) {
         const char* name;
         Bytes bytes;
         const char* message;
+        WaveHeaderRejection reason;
     };
     Bytes rifx = good;
     rifx[3] = 'X';
@@ -166,15 +160,19 @@ TEST_F(WaveFileTest, RefusesFilesThatAreNotRiffWave) {
     Bytes hugeFmt = good;
     hugeFmt[16] = hugeFmt[17] = hugeFmt[18] = hugeFmt[19] = 0xFF;
     Bytes zeroRate = RiffBuilder().chunk("fmt ", FmtBody(1, 0, 0, 16)).data(Bytes(8, 0)).build();
+    Bytes shortFmt = good;
+    shortFmt.resize(30);
+    using R = WaveHeaderRejection;
     Case cases[] = {
-        {"RIFX", rifx, kNotSound},
-        {"lower-case riff", lower, kNotSound},
-        {"fmt not first", listFirst, kNotWave},
-        {"ends before data", noData, kCouldNotRead},
-        {"chunk size past the end", hugeChunk, kCouldNotRead},
-        {"fmt size past the end", hugeFmt, kCouldNotRead},
-        {"byte rate 0", zeroRate, kCouldNotRead},
-        {"empty file", Bytes(), kNotSound},
+        {"RIFX", rifx, kNotSound, R::NoRiff},
+        {"lower-case riff", lower, kNotSound, R::NoRiff},
+        {"fmt not first", listFirst, kNotWave, R::NoWaveFmt},
+        {"ends inside the fmt fields", shortFmt, kCouldNotRead, R::FmtTruncated},
+        {"ends before data", noData, kCouldNotRead, R::EndsBeforeData},
+        {"chunk size past the end", hugeChunk, kCouldNotRead, R::EndsBeforeData},
+        {"fmt size past the end", hugeFmt, kCouldNotRead, R::EndsBeforeData},
+        {"no channels, byte rate 0", zeroRate, kCouldNotRead, R::NoChannels},
+        {"empty file", Bytes(), kNotSound, R::NoRiff},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,33 +180,38 @@ TEST_F(WaveFileTest, RefusesFilesThatAreNotRiffWave) {
         WaveFile wave(Write("bad.wav", c.bytes));
         EXPECT_FALSE(wave.ReadHeader());
         EXPECT_FALSE(wave.headerRead);
+        EXPECT_EQ(wave.rejection, c.reason);
         EXPECT_EQ(ui.Texts(), std::vector<std::string>({c.message}));
     }
 }
 
 TEST_F(WaveFileTest, AcceptsAnyFormatWhoseByteRateIsWholeBlocksAndRefusesTheRest) {
+    using R = WaveHeaderRejection;
     struct Case {
         const char* name;
         std::uint16_t tag, channels;
         std::uint32_t rate, byteRate;
         std::uint16_t blockAlign, bits;
-        bool accepted;
+        WaveHeaderRejection reason;  // None: accepted
     } cases[] = {
-        {"PCM, 16-bit stereo", 1, 2, 44100, 176400, 4, 16, true},
-        {"PCM, 24-bit mono", 1, 1, 48000, 144000, 3, 24, true},
-        {"PCM, 8-bit mono", 1, 1, 8000, 8000, 1, 8, true},
-        {"float, 32-bit stereo", 3, 2, 48000, 384000, 8, 32, true},
-        {"extensible, six channels", 0xFFFE, 6, 48000, 576000, 12, 16, true},
-        {"compressed, 22 blocks of 512 bytes a second", 2, 1, 22050, 11264, 512, 4, true},
-        {"MPEG audio inside, one-byte blocks", 0x55, 2, 44100, 16000, 1, 0, true},
-        {"no channels", 1, 0, 44100, 176400, 4, 16, false},
-        {"no block alignment", 1, 2, 44100, 176400, 0, 16, false},
-        {"byte rate not whole blocks", 3, 2, 44100, 352802, 8, 32, false},
-        {"byte rate 1, two-byte blocks", 1, 1, 8000, 1, 2, 16, false},
-        {"byte rate 1, block too small for a 16-bit sample", 7, 1, 8000, 1, 1, 16, false},
-        {"PCM byte rate 1 at 8000 samples a second", 1, 1, 8000, 1, 1, 8, false},
-        {"PCM byte rate twice what the samples make", 1, 2, 44100, 352800, 4, 16, false},
-        {"block too small for every channel", 0xFFFE, 2, 44100, 88200, 2, 16, false},
+        {"PCM, 16-bit stereo", 1, 2, 44100, 176400, 4, 16, R::None},
+        {"PCM, 24-bit mono", 1, 1, 48000, 144000, 3, 24, R::None},
+        {"PCM, 8-bit mono", 1, 1, 8000, 8000, 1, 8, R::None},
+        {"float, 32-bit stereo", 3, 2, 48000, 384000, 8, 32, R::None},
+        {"extensible, six channels", 0xFFFE, 6, 48000, 576000, 12, 16, R::None},
+        {"compressed, 22 blocks of 512 bytes a second", 2, 1, 22050, 11264, 512, 4, R::None},
+        {"MPEG audio inside, one-byte blocks", 0x55, 2, 44100, 16000, 1, 0, R::None},
+        {"no channels", 1, 0, 44100, 176400, 4, 16, R::NoChannels},
+        {"no block alignment", 1, 2, 44100, 176400, 0, 16, R::NoBlockAlign},
+        {"byte rate 0", 3, 2, 44100, 0, 8, 32, R::ZeroByteRate},
+        {"byte rate not whole blocks", 3, 2, 44100, 352802, 8, 32, R::ByteRateNotWholeBlocks},
+        {"byte rate 1, two-byte blocks", 1, 1, 8000, 1, 2, 16, R::ByteRateNotWholeBlocks},
+        {"byte rate 1, block too small for a 16-bit sample", 7, 1, 8000, 1, 1, 16,
+         R::BlockTooSmall},
+        {"PCM byte rate 1 at 8000 samples a second", 1, 1, 8000, 1, 1, 8, R::PcmByteRateMismatch},
+        {"PCM byte rate twice what the samples make", 1, 2, 44100, 352800, 4, 16,
+         R::PcmByteRateMismatch},
+        {"block too small for every channel", 0xFFFE, 2, 44100, 88200, 2, 16, R::BlockTooSmall},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,9 +225,11 @@ TEST_F(WaveFileTest, AcceptsAnyFormatWhoseByteRateIsWholeBlocksAndRefusesTheRest
         ui.messages.clear();
         WaveFile wave(
             Write("fmt.wav", RiffBuilder().chunk("fmt ", fmt).data(Bytes(64, 0)).build()));
-        EXPECT_EQ(wave.ReadHeader(), c.accepted);
-        EXPECT_EQ(ui.Texts(), c.accepted ? std::vector<std::string>()
-                                         : std::vector<std::string>({kCouldNotRead}));
+        const bool accepted = c.reason == R::None;
+        EXPECT_EQ(wave.ReadHeader(), accepted);
+        EXPECT_EQ(wave.rejection, c.reason);
+        EXPECT_EQ(ui.Texts(), accepted ? std::vector<std::string>()
+                                       : std::vector<std::string>({kCouldNotRead}));
     }
 }
 
@@ -243,6 +248,11 @@ TEST_F(WaveFileTest, EveryTruncationOfAHeaderFailsWithTheRightMessage) {
         EXPECT_FALSE(wave.ReadHeader());
         const char* expected = length < 4 ? kNotSound : length < 16 ? kNotWave : kCouldNotRead;
         EXPECT_EQ(ui.Texts(), std::vector<std::string>({expected}));
+        using R = WaveHeaderRejection;
+        EXPECT_EQ(wave.rejection, length < 4    ? R::NoRiff
+                                  : length < 16 ? R::NoWaveFmt
+                                  : length < 36 ? R::FmtTruncated
+                                                : R::EndsBeforeData);
     }
 }
 
@@ -252,6 +262,7 @@ TEST_F(WaveFileTest, MissingFileAndFolderCannotBeOpened) {
         ui.messages.clear();
         WaveFile wave(path);
         EXPECT_FALSE(wave.ReadHeader());
+        EXPECT_EQ(wave.rejection, WaveHeaderRejection::CannotOpen);
         EXPECT_EQ(ui.Texts(), std::vector<std::string>({"Error: This file could not be opened!"}));
     }
 }
