@@ -5,6 +5,7 @@
 
 #include "app/Ringtonepipeline.h"
 #include "platform/ConsoleUserInterface.h"
+#include "platform/files.h"
 
 namespace {
 const char* const kNoDisplayText =
@@ -13,22 +14,25 @@ const char* const kNoDisplayText =
 }  // namespace
 
 std::string CommandLineFromArguments(const std::vector<std::string>& arguments) {
-    std::string line;
+    std::string given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (i > 0) {
-            line += ' ';
+            given += ' ';
         }
-        line += arguments[i];
+        given += arguments[i];
     }
-    std::size_t first = line.find_first_not_of(" \t");
-    line.erase(0, first == std::string::npos ? line.size() : first);
-    std::string result;
-    for (char c : line) {
+    std::string unquoted;
+    for (char c : given) {
         if (c != '"') {
-            result += c;
+            unquoted += c;
         }
     }
-    return result;
+    // A double quote may be part of the song's own name; the quote-free reading still wins
+    // wherever it finds a file.
+    if (unquoted != given && !platform::FileExists(unquoted) && platform::FileExists(given)) {
+        return given;
+    }
+    return unquoted;
 }
 
 bool DisplayConfigured() {

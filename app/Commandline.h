@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
-// The command line as the program sees it: the arguments joined by single blanks, leading
-// blanks and tabs skipped, and every double quote removed wherever it stands. Empty means
-// GUI mode; anything else is the path of one song.
+// The command line as the program sees it: the arguments joined by single blanks, and
+// every double quote removed wherever it stands. Blanks are kept, leading ones too: the
+// shell has already taken away those that separated the arguments. When the quote-free
+// text names no existing file but the joined arguments with their quotes do, those are
+// the command line. Empty means GUI mode; anything else is the path of one song.
 std::string CommandLineFromArguments(const std::vector<std::string>& arguments);
 
 // True when the environment names a display or a window-system plugin (DISPLAY,

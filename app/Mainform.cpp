@@ -281,16 +281,14 @@ void TFormMain::goButtonClick() {
     } running(making_);
 
     ReadOptions();
-    try {
-        if (songFile.empty()) {
-            throw platform::Exception(kSelectSongFirst);
-        }
-        MakeRingtone();
-    } catch (const platform::Exception& e) {
-        platform::Ui().ShowInformation(e.Message());
-    } catch (...) {
-        platform::Ui().ShowInformation(kUnknownErrorText);
-    }
+    platform::RunShowingErrors(
+        [this] {
+            if (songFile.empty()) {
+                throw platform::Exception(kSelectSongFirst);
+            }
+            MakeRingtone();
+        },
+        kUnknownErrorText);
     platform::Ui().HideProgress();
 }
 

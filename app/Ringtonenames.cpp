@@ -6,8 +6,21 @@
 #include "platform/files.h"
 
 namespace {
-const char* const kRingtoneSuffix = "_Chimewick_Ringtone";
+const std::string kRingtoneSuffix = "_Chimewick_Ringtone";
+const std::string kTemporaryTag = "_TEMP";
+
+// The longest start of text of at most bytes bytes that ends between two characters.
+std::string CutToBytes(const std::string& text, std::size_t bytes) {
+    if (text.size() <= bytes) {
+        return text;
+    }
+    std::size_t cut = bytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return text.substr(0, cut);
 }
+}  // namespace
 
 bool IsMp3Song(const std::string& songFile) {
     std::string name = platform::ExtractFileName(songFile);
@@ -25,6 +38,32 @@ std::string InsertRingtoneSuffix(const std::string& path) {
     std::string name = platform::ExtractFileName(path);
     std::size_t at = name.size() >= 4 ? name.size() - 4 : 0;
     return folder + name.insert(at, kRingtoneSuffix);
+}
+
+std::string RingtoneFileName(const std::string& songFile, std::size_t nameLimit) {
+    std::string name = platform::ExtractFileName(songFile);
+    if (name.size() < 4 || name.size() + kRingtoneSuffix.size() <= nameLimit) {
+        return InsertRingtoneSuffix(songFile);
+    }
+    std::string stem = name.substr(0, name.size() - 4);
+    std::string extension = name.substr(name.size() - 4);
+    std::size_t room = nameLimit > kRingtoneSuffix.size() + extension.size()
+                           ? nameLimit - kRingtoneSuffix.size() - extension.size()
+                           : 0;
+    std::string shortened = CutToBytes(stem, room);
+    if (shortened + kRingtoneSuffix == stem && !shortened.empty()) {
+        // The song is itself named like its own shortened ringtone: one character less.
+        shortened = CutToBytes(shortened, shortened.size() - 1);
+    }
+    return platform::ExtractFilePath(songFile) + shortened + kRingtoneSuffix + extension;
+}
+
+std::string TemporaryNameStem(const std::string& songFile, std::size_t reserve,
+                              std::size_t nameLimit) {
+    std::string name = platform::ExtractFileName(songFile);
+    std::size_t fixed = kTemporaryTag.size() + reserve;
+    name = CutToBytes(name, nameLimit > fixed ? nameLimit - fixed : 0);
+    return platform::ExtractFilePath(songFile) + name + kTemporaryTag;
 }
 
 RingtoneRange ChooseRingtoneRange(std::int32_t d, std::int32_t start, std::int32_t length) {

@@ -13,6 +13,19 @@ bool IsMp3Song(const std::string& songFile);
 // separator is changed, so the result always lies in the song's own folder.
 std::string InsertRingtoneSuffix(const std::string& path);
 
+// The ringtone's path for songFile: InsertRingtoneSuffix, unless that name would be longer
+// than nameLimit bytes; then the song's part in front of the last four characters is cut
+// short (never inside a UTF-8 character, and never back to the song's own name) so the
+// ringtone can exist at all.
+std::string RingtoneFileName(const std::string& songFile, std::size_t nameLimit);
+
+// Where every temporary name of a run on songFile begins: the song's name and "_TEMP",
+// beside the song. The song's part is cut short (never inside a UTF-8 character) when
+// reserve more bytes would not fit in nameLimit, so the names stay recognisable and
+// creatable for songs whose names fill the limit.
+std::string TemporaryNameStem(const std::string& songFile, std::size_t reserve,
+                              std::size_t nameLimit);
+
 struct RingtoneRange {
     std::int32_t start;
     std::int32_t length;

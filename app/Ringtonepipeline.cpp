@@ -1,9 +1,11 @@
 #include "app/Ringtonepipeline.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 
-#include "app/Excerptroad.h"
 #include "app/Ringtonenames.h"
+#include "frontend/Mp3excerpt.h"
 #include "frontend/Mp3handler.h"
 #include "platform/Exception.h"
 #include "platform/UserInterface.h"
@@ -16,13 +18,23 @@ const char* const kUnknownErrorText =
 
 namespace {
 const char* const kNoRingtone = "No ringtone was created.";
-const char* const kSuccess = "The ringtone was successfully created!";
+const char* const kSnippetProblem =
+    "There was a problem creating the ring tone. Could not make ringtone.";
+// The snippet and the unfinished MP3 ringtone; both as long as the longest temporary name
+// a run makes needs room for.
+const std::string kSnippetSuffix = "_Chimewick_Ringtone.wav";
+const std::string kPartialMp3Suffix = "_Chimewick_Ringtone.mp3";
 constexpr int kBarAfterDecode = 40;
 constexpr int kBarDone = 100;
+
+std::string AbsolutePath(const std::string& name) {
+    return !name.empty() && platform::IsPathSeparator(name[0]) ? name
+                                                               : platform::GetCurrentDir() + name;
+}
 }  // namespace
 
 RingtonePipeline::RingtonePipeline() : mp3Handler(new MP3Handler) {
-    // The temporary file must not outlive the process, also when it ends through exit.
+    // The run's files must not outlive the process, also when it ends through exit.
     exitHook_ = platform::AddExitHook([this] { FormDestroy(); });
 }
 
@@ -31,23 +43,55 @@ RingtonePipeline::~RingtonePipeline() {
     FormDestroy();
 }
 
-void RingtonePipeline::FormDestroy() {
-    if (tempWavePending) {
-        DeletePendingTempWave();
-    }
-}
+void RingtonePipeline::FormDestroy() { DeleteRunFiles(); }
 
 void RingtonePipeline::MarkTempWavePending(const std::string& name) {
     tempWaveFile = name;
-    tempWavePath_ = !name.empty() && platform::IsPathSeparator(name[0])
-                        ? name
-                        : platform::GetCurrentDir() + name;
+    tempWavePath_ = AbsolutePath(name);
     tempWavePending = true;
 }
 
 void RingtonePipeline::DeletePendingTempWave() {
     platform::DeleteFile(tempWavePath_.empty() ? tempWaveFile : tempWavePath_);
     tempWavePending = false;
+}
+
+std::string RingtonePipeline::CreateRunFile(const std::string& stem, const std::string& suffix) {
+    std::string name = platform::CreateUniqueFile(stem, suffix);
+    if (!name.empty()) {
+        runFiles_.push_back(AbsolutePath(name));
+    }
+    return name;
+}
+
+void RingtonePipeline::DeleteRunFiles() {
+    if (tempWavePending) {
+        DeletePendingTempWave();
+    }
+    for (const auto& file : runFiles_) {
+        platform::DeleteFile(file);
+    }
+    runFiles_.clear();
+}
+
+void RingtonePipeline::RefuseProtectedRingtone(const std::string& ringtoneFile) {
+    if (!platform::MayReplaceFile(ringtoneFile)) {
+        platform::Ui().ShowInformation(kSnippetExistsText);
+        platform::Ui().HideProgress();
+        throw platform::Exception(kSnippetProblem);
+    }
+}
+
+void RingtonePipeline::MoveIntoPlace(const std::string& partial, const std::string& ringtoneFile) {
+    RefuseProtectedRingtone(ringtoneFile);
+    if (!platform::RenameFile(partial, ringtoneFile)) {
+        platform::Ui().ShowInformation(kSnippetExistsText);
+        platform::Ui().HideProgress();
+        throw platform::Exception(kSnippetProblem);
+    }
+    // The name is the ringtone's now; the file is no longer this run's to delete.
+    runFiles_.erase(std::remove(runFiles_.begin(), runFiles_.end(), AbsolutePath(partial)),
+                    runFiles_.end());
 }
 
 void RingtonePipeline::MakeRingtone() {
@@ -57,83 +101,126 @@ void RingtonePipeline::MakeRingtone() {
     }
     ui.SetProgressPosition(0);
     ui.ShowProgress();
+    try {
+        MakeRingtoneFiles();
+    } catch (...) {
+        // Failed or cancelled: nothing this run made stays behind.
+        DeleteRunFiles();
+        throw;
+    }
+    ui.SetProgressPosition(kBarDone);
+    ui.ShowInformation("The ringtone was successfully created!");
+}
 
-    // MP3 songs take the excerpt road unless it declines the song; the whole-song road
-    // below then makes the ringtone as it always has.
-    if (IsMp3Song(songFile) && excerptRoad) {
-        switch (MakeMp3RingtoneFromExcerpt(*mp3Handler, songFile, startSeconds, lengthSeconds)) {
-            case ExcerptRoadResult::Made:
-                ui.SetProgressPosition(kBarDone);
-                ui.ShowInformation(kSuccess);
-                return;
-            case ExcerptRoadResult::EncodeFailed:
-                throw platform::Exception(kNoRingtone);
-            case ExcerptRoadResult::Declined:
-                break;
-        }
+void RingtonePipeline::MakeRingtoneFiles() {
+    const bool mp3 = IsMp3Song(songFile);
+    const std::size_t nameLimit = platform::FileNameLimit(platform::ExtractFilePath(songFile));
+    const std::string ringtoneFile = RingtoneFileName(songFile, nameLimit);
+    const std::string stem =
+        TemporaryNameStem(songFile, platform::kUniqueNameChars + kSnippetSuffix.size(), nameLimit);
+    RefuseProtectedRingtone(ringtoneFile);
+
+    // MP3 songs take the excerpt road unless it declines the song; both roads leave the
+    // same snippet, which is then encoded and moved into place alike.
+    std::string snippetFile = mp3 && excerptRoad ? WriteExcerptSnippet(stem) : std::string();
+    if (snippetFile.empty()) {
+        snippetFile = WriteWholeSongSnippet(stem, mp3);
     }
 
+    if (mp3) {
+        std::string partial = CreateRunFile(stem, kPartialMp3Suffix);
+        if (partial.empty() || !mp3Handler->Encode(snippetFile, partial)) {
+            throw platform::Exception(kNoRingtone);
+        }
+        MoveIntoPlace(partial, ringtoneFile);
+    } else {
+        MoveIntoPlace(snippetFile, ringtoneFile);
+    }
+    DeleteRunFiles();
+}
+
+std::string RingtonePipeline::WriteExcerptSnippet(const std::string& stem) {
+    std::unique_ptr<frontend::Mp3Excerpt> excerpt = frontend::Mp3Excerpt::Plan(songFile);
+    if (!excerpt) {
+        return {};
+    }
+    const RingtoneRange range =
+        ChooseRingtoneRange(excerpt->DurationSeconds(), startSeconds, lengthSeconds);
+    // A range the snippet writer would refuse, and a snippet that cannot be made, go the
+    // whole-song road, which shows why.
+    if (range.length <= 0 ||
+        static_cast<std::int64_t>(range.start) + range.length > excerpt->DurationSeconds()) {
+        return {};
+    }
+    std::string snippetFile = CreateRunFile(stem, kSnippetSuffix);
+    std::FILE* out = snippetFile.empty() ? nullptr : platform::CreateNewFile(snippetFile);
+    if (!out) {
+        return {};
+    }
+    bool written = false;
+    try {
+        written = excerpt->WriteExcerpt(out, range.start, range.length);
+    } catch (...) {
+        std::fclose(out);
+        throw;
+    }
+    written = std::fclose(out) == 0 && written;
+    if (!written) {
+        // The decoder did not behave as planned: the whole-song road starts afresh.
+        platform::DeleteFile(snippetFile);
+        platform::Ui().SetProgressPosition(0);
+        return {};
+    }
+    platform::Ui().SetProgressPosition(kBarAfterDecode);
+    return snippetFile;
+}
+
+std::string RingtonePipeline::WriteWholeSongSnippet(const std::string& stem, bool mp3) {
+    platform::UserInterface& ui = platform::Ui();
     std::string workFile = songFile;
-    if (IsMp3Song(songFile)) {
-        workFile += "_TEMP.wav";
+    if (mp3) {
+        workFile = platform::CreateUniqueFile(stem, ".wav");
+        if (workFile.empty()) {
+            throw platform::Exception(kNoRingtone);
+        }
         MarkTempWavePending(workFile);
         if (!mp3Handler->Decode(songFile, workFile)) {
-            DeletePendingTempWave();
             throw platform::Exception(kNoRingtone);
         }
     }
     ui.SetProgressPosition(kBarAfterDecode);
 
-    std::int32_t start = startSeconds;
-    std::int32_t length = lengthSeconds;
     auto wave = std::make_unique<WaveFile>(workFile);
     if (!wave->ReadHeader()) {
-        if (tempWavePending) {
-            DeletePendingTempWave();
-        }
         ui.HideProgress();
         throw platform::Exception(
             "There was a problem reading the song file. Could not make ringtone.");
     }
-    RingtoneRange range = ChooseRingtoneRange(wave->GetDurationSeconds(), start, length);
+    RingtoneRange range =
+        ChooseRingtoneRange(wave->GetDurationSeconds(), startSeconds, lengthSeconds);
 
-    std::string snippetFile = InsertRingtoneSuffix(workFile);
-    if (!wave->WriteSnippet(snippetFile, range.start, range.length)) {
-        if (tempWavePending) {
-            DeletePendingTempWave();
-        }
+    std::string snippetFile = CreateRunFile(stem, kSnippetSuffix);
+    if (snippetFile.empty()) {
+        ui.ShowInformation(kSnippetNotWritableText);
+    }
+    if (snippetFile.empty() || !wave->WriteSnippet(snippetFile, range.start, range.length)) {
         ui.HideProgress();
-        throw platform::Exception(
-            "There was a problem creating the ring tone. Could not make ringtone.");
+        throw platform::Exception(kSnippetProblem);
     }
-
-    if (IsMp3Song(songFile)) {
-        std::string ringtoneFile = InsertRingtoneSuffix(songFile);
-        bool encoded = mp3Handler->Encode(snippetFile, ringtoneFile);
-        platform::DeleteFile(snippetFile);
-        DeletePendingTempWave();
-        if (!encoded) {
-            platform::DeleteFile(ringtoneFile);
-            throw platform::Exception(kNoRingtone);
-        }
-    }
-    ui.SetProgressPosition(kBarDone);
-    ui.ShowInformation(kSuccess);
+    return snippetFile;
 }
 
 void RingtonePipeline::RunCommandLine(std::string songPath) {
     std::string previousDir = platform::GetCurrentDir();
-    platform::SetCurrentDir(platform::ExtractFilePath(songPath));
-    songFile = platform::ExtractFileName(songPath);
+    std::string folder = platform::ExtractFilePath(songPath);
+    // A folder that cannot be entered leaves the path as given, which then fails the way a
+    // missing song does; the name alone would find a namesake in the folder we are in.
+    songFile = folder.empty() || platform::SetCurrentDir(folder)
+                   ? platform::ExtractFileName(songPath)
+                   : songPath;
     startSeconds = -1;
     lengthSeconds = 30;
-    try {
-        MakeRingtone();
-    } catch (const platform::Exception& e) {
-        platform::Ui().ShowInformation(e.Message());
-    } catch (...) {
-        platform::Ui().ShowInformation(kUnknownErrorText);
-    }
+    platform::RunShowingErrors([this] { MakeRingtone(); }, kUnknownErrorText);
     platform::SetCurrentDir(previousDir);
     platform::Ui().HideProgress();
     platform::ExitProcess(1);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class MP3Handler;
 
@@ -19,15 +20,22 @@ public:
     // Returns after success (the success message has been shown). Fails by raising
     // platform::Exception with the message for the user; the user's cancellation inside
     // the MP3 conversion passes through unchanged. Must not be re-entered.
+    // Every file a run makes has a name of its own (song.mp3_TEMP<six letters>...), created
+    // exclusively, so runs on one song never share one; the ringtone is written under
+    // such a name and moved into place only when complete. A run that fails or is
+    // cancelled removes what it made and leaves an earlier ringtone as it was; a
+    // write-protected earlier ringtone is refused, not replaced. An MP3 song is decoded
+    // only from shortly before its excerpt when that gives the same ringtone, byte for byte
+    // (frontend/Mp3excerpt.h), and else whole into a temporary WAVE file.
     void MakeRingtone();
 
     // Command-line mode: makes the ringtone of songPath beside it with the automatic start
     // and 30 seconds, reports the outcome and ends the process with status 1.
     [[noreturn]] void RunCommandLine(std::string songPath);
 
-    // Deletes a temporary WAVE file left by an interrupted run. Runs when the pipeline
-    // (the main window) is destroyed and when the process ends through
-    // platform::ExitProcess.
+    // Deletes the files of a run that did not end (the temporary WAVE file and the rest).
+    // Runs when the pipeline (the main window) is destroyed and when the process ends
+    // through platform::ExitProcess, a termination signal in a window system included.
     void FormDestroy();
 
     std::string songFile;
@@ -40,12 +48,30 @@ public:
     bool excerptRoad = true;
 
 private:
+    void MakeRingtoneFiles();
+    // The snippet of an MP3 song decoded straight from its excerpt, as a file of this run;
+    // empty when the excerpt road declines the song (nothing of it is left then).
+    std::string WriteExcerptSnippet(const std::string& stem);
+    // The snippet cut from the song's WAVE (for an MP3 song, from the whole song decoded
+    // into a temporary WAVE file), as a file of this run; raises the failure.
+    std::string WriteWholeSongSnippet(const std::string& stem, bool mp3);
     void MarkTempWavePending(const std::string& name);
     void DeletePendingTempWave();
+    // A new file of this run, named stem + unique letters + suffix; empty when none could
+    // be made.
+    std::string CreateRunFile(const std::string& stem, const std::string& suffix);
+    // Deletes every file this run made, the temporary WAVE file included.
+    void DeleteRunFiles();
+    // Raises the refusal of a write-protected ringtone (after showing the writer's message)
+    // unless ringtoneFile may be replaced.
+    void RefuseProtectedRingtone(const std::string& ringtoneFile);
+    // Moves the finished ringtone from partial to ringtoneFile, or raises the refusal.
+    void MoveIntoPlace(const std::string& partial, const std::string& ringtoneFile);
 
-    // The pending file's absolute path: the name above is relative to the song's folder in
-    // command-line mode, and the clean-up may run after the folder was left.
+    // Absolute paths: the names above are relative to the song's folder in command-line
+    // mode, and the clean-up may run after the folder was left.
     std::string tempWavePath_;
+    std::vector<std::string> runFiles_;
     int exitHook_ = 0;
 };
 

@@ -2,16 +2,21 @@
 
 #include <QApplication>
 #include <QProxyStyle>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/Mainform.h"
 #include "app/QtUserInterface.h"
 #include "dialogs/Artwork.h"
 #include "dialogs/Dabout.h"
 #include "dialogs/Dhelpwindow.h"
+#include "dialogs/Product.h"
 #include "dialogs/Snippetprogressbar.h"
 #include "platform/Exception.h"
+#include "platform/UserInterface.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -64,6 +69,12 @@ bool IsConsolePlatform() {
 
 }  // namespace
 
+void DescribeApplication() {
+    QApplication::setApplicationName(QStringLiteral("songsifter"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(CHIMEWICK_DESKTOP_ID));
+    QApplication::setWindowIcon(ApplicationIcon());
+}
+
 void CreateWindows() {
     FormMain = new TFormMain;
     ChimewickProgress = new TChimewickProgress;
@@ -98,24 +109,33 @@ int RunApplication(int argc, char** argv) {
         // needed for what remains possible.
         return RunConsoleMode(commandLine);
     }
-    QApplication::setApplicationName("songsifter");
-    QApplication::setWindowIcon(ApplicationIcon());
+    DescribeApplication();
     QApplication::setStyle(new PlainButtonsStyle);
     QtUserInterface ui;
     platform::ScopedUi installed(&ui);
-
-    try {
-        CreateWindows();
-        if (!commandLine.empty()) {
-            FormMain->RunCommandLine(commandLine);
-        }
-        FormMain->show();
-        QApplication::exec();
-    } catch (const platform::Exception& e) {
-        platform::Ui().ShowApplicationError(e.Message());
-    } catch (...) {
-        platform::Ui().ShowApplicationError("");
+    // SIGTERM, SIGHUP or Ctrl+C ends the program wherever window messages are processed, a
+    // running conversion's loop included; the exit hooks remove the files of an unfinished run.
+    std::unique_ptr<QSocketNotifier> termination;
+    int terminationFd = platform::CatchTerminationRequests(true);
+    if (terminationFd >= 0) {
+        termination = std::make_unique<QSocketNotifier>(terminationFd, QSocketNotifier::Read);
+        QObject::connect(termination.get(), &QSocketNotifier::activated,
+                         [] { platform::ExitProcess(1); });
     }
+    return RunWindows(commandLine);
+}
+
+int RunWindows(const std::string& commandLine) {
+    platform::RunShowingErrors(
+        [&] {
+            CreateWindows();
+            if (!commandLine.empty()) {
+                FormMain->RunCommandLine(commandLine);
+            }
+            FormMain->show();
+            QApplication::exec();
+        },
+        "", &platform::UserInterface::ShowApplicationError);
     DestroyWindows();
     return 0;
 }

@@ -9,34 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-void PutWaveHeader(std::FILE* f, unsigned bytes, int rate, int channels) {
-    unsigned char h[44];
-    auto put32 = [&](int at, unsigned v) {
-        for (int i = 0; i < 4; ++i)
-            h[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    auto put16 = [&](int at, unsigned v) {
-        h[at] = static_cast<unsigned char>(v);
-        h[at + 1] = static_cast<unsigned char>(v >> 8);
-    };
-    std::memcpy(h, "RIFF", 4);
-    put32(4, bytes + 36);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, static_cast<unsigned>(channels));
-    put32(24, static_cast<unsigned>(rate));
-    put32(28, static_cast<unsigned>(rate * channels * 2));
-    put16(32, static_cast<unsigned>(channels * 2));
-    put16(34, 16);
-    std::memcpy(h + 36, "data", 4);
-    put32(40, bytes);
-    std::fwrite(h, 1, 44, f);
-}
-
-}  // namespace
+#include "bytes/endian.h"
+#include "bytes/wave_header.h"
+#include "tests/support/ReferenceDecode.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -50,43 +25,33 @@ int main(int argc, char** argv) {
     if (!in || !wav) {
         return 1;
     }
-    hip_t hip = hip_decode_init();
-    mp3data_struct info{};
-    short left[1152], right[1152];
-    unsigned char chunk[1024];
     std::vector<unsigned char> frame(4 * 1152);
-    PutWaveHeader(wav, 0, 44100, 2);
-    unsigned bytes = 0;
+    bytes::WriteWaveHeader(wav, 0, 44100, 2, 16);
+    unsigned dataBytes = 0;
     int channels = 2, rate = 44100;
-    auto emit = [&](int n) {
-        channels = info.stereo;
-        rate = info.samplerate;
-        std::size_t used = 0;
-        for (int i = 0; i < n; ++i) {
-            for (short v : {left[i], right[i]}) {
-                frame[used++] = static_cast<unsigned char>(v & 0xFF);
-                frame[used++] = static_cast<unsigned char>((v >> 8) & 0xFF);
-                if (channels == 1)
-                    break;
+    testing_support::DecodeWithLibraryAlone(
+        [&](unsigned char* into, std::size_t capacity) {
+            return std::fread(into, 1, capacity, in);
+        },
+        [&](const short* left, const short* right, int n, const mp3data_struct& info) {
+            channels = info.stereo;
+            rate = info.samplerate;
+            std::size_t used = 0;
+            for (int i = 0; i < n; ++i) {
+                for (short v : {left[i], right[i]}) {
+                    bytes::StoreLE16(frame.data() + used, static_cast<std::uint16_t>(v));
+                    used += 2;
+                    if (channels == 1)
+                        break;
+                }
             }
-        }
-        std::fwrite(frame.data(), 1, used, wav);
-        bytes += static_cast<unsigned>(used);
-    };
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) {
-        int n = hip_decode1_headers(hip, chunk, got, left, right, &info);
-        while (n > 0) {
-            emit(n);
-            n = hip_decode1_headers(hip, chunk, 0, left, right, &info);
-        }
-    }
-    for (int n; (n = hip_decode1_headers(hip, chunk, 0, left, right, &info)) > 0;) {
-        emit(n);
-    }
-    hip_decode_exit(hip);
+            std::fwrite(frame.data(), 1, used, wav);
+            dataBytes += static_cast<unsigned>(used);
+        });
     std::fclose(in);
     std::fseek(wav, 0, SEEK_SET);
-    PutWaveHeader(wav, bytes, rate, channels);
+    bytes::WriteWaveHeader(wav, dataBytes, static_cast<std::uint32_t>(rate),
+                           static_cast<std::uint16_t>(channels), 16);
     if (decodeOnly) {
         return std::fclose(wav) == 0 ? 0 : 1;
     }

@@ -6,12 +6,22 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QSvgRenderer>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <map>
-#include <vector>
-#include <cmath>
+
+// The resources are compiled into a static library, whose registration the linker drops
+// unless something refers to it; this is that reference, made when the icon is first drawn.
+static void LoadIconResource() {
+    static const bool loaded = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    (void)loaded;
+}
 
 namespace {
 
@@ -20,7 +30,6 @@ const QColor kBellGold(0xFF, 0xC9, 0x2E);
 const QColor kBellDeep(0xE8, 0x93, 0x14);
 const QColor kBellShade(0xB8, 0x6A, 0x06);
 const QColor kBellOutline(0x6E, 0x40, 0x05);
-const QColor kMotifBlue(0x4E, 0x74, 0xF2);
 const QColor kMotifViolet(0x74, 0x3C, 0xD2);
 const QColor kMotifPlum(0x9A, 0x2C, 0xB0);
 
@@ -69,11 +78,10 @@ QPainterPath BellBody(const BellFrame& f) {
     return path;
 }
 
-// The golden bell of the motif. detailed adds the rim band and the shine, which only blur
-// a drawing of a dozen pixels.
-void PaintBell(QPainter& p, const QRectF& box, bool detailed) {
+// The golden bell of the motif, with its rim band and shine.
+void PaintBell(QPainter& p, const QRectF& box) {
     const BellFrame f(box);
-    const qreal outline = std::max<qreal>(1.0, f.Width(detailed ? 0.035 : 0.07));
+    const qreal outline = std::max<qreal>(1.0, f.Width(0.035));
     p.save();
     p.setPen(QPen(kBellOutline, outline));
 
@@ -81,7 +89,7 @@ void PaintBell(QPainter& p, const QRectF& box, bool detailed) {
     const qreal clapper = f.Width(0.09);
     p.drawEllipse(f.At(0.5, 0.89), clapper, clapper);
     p.setBrush(kBellGold);
-    const qreal knob = f.Width(detailed ? 0.075 : 0.09);
+    const qreal knob = f.Width(0.075);
     p.drawEllipse(f.At(0.5, 0.06), knob, knob);
 
     QLinearGradient metal(f.At(0.0, 0.5), f.At(1.0, 0.5));
@@ -92,18 +100,16 @@ void PaintBell(QPainter& p, const QRectF& box, bool detailed) {
     p.setBrush(metal);
     p.drawPath(BellBody(f));
 
-    if (detailed) {
-        QPainterPath rim(f.At(0.07, 0.75));
-        rim.quadTo(f.At(0.5, 0.88), f.At(0.93, 0.75));
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(WithAlpha(kBellShade, 200), f.Width(0.05), Qt::SolidLine, Qt::RoundCap));
-        p.drawPath(rim);
+    QPainterPath rim(f.At(0.07, 0.75));
+    rim.quadTo(f.At(0.5, 0.88), f.At(0.93, 0.75));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(WithAlpha(kBellShade, 200), f.Width(0.05), Qt::SolidLine, Qt::RoundCap));
+    p.drawPath(rim);
 
-        QPainterPath shine(f.At(0.38, 0.2));
-        shine.cubicTo(f.At(0.31, 0.3), f.At(0.31, 0.5), f.At(0.26, 0.68));
-        p.setPen(QPen(QColor(255, 255, 255, 180), f.Width(0.06), Qt::SolidLine, Qt::RoundCap));
-        p.drawPath(shine);
-    }
+    QPainterPath shine(f.At(0.38, 0.2));
+    shine.cubicTo(f.At(0.31, 0.3), f.At(0.31, 0.5), f.At(0.26, 0.68));
+    p.setPen(QPen(QColor(255, 255, 255, 180), f.Width(0.06), Qt::SolidLine, Qt::RoundCap));
+    p.drawPath(shine);
     p.restore();
 }
 
@@ -363,7 +369,7 @@ void PaintPhone(QPainter& p, const QRectF& body) {
                     bellSize * 0.62, 6, 2, 0, 70, QColor(255, 255, 255, 170), 2.2);
     PaintSoundWaves(p, QPointF(bellBox.center().x(), bellBox.top() + bellSize * 0.5),
                     bellSize * 0.62, 6, 2, 180, 70, QColor(255, 255, 255, 170), 2.2);
-    PaintBell(p, bellBox, true);
+    PaintBell(p, bellBox);
 
     // Glare across the glass.
     QPainterPath glare;
@@ -388,40 +394,11 @@ void PaintPhone(QPainter& p, const QRectF& body) {
 }  // namespace
 
 QImage ApplicationIconImage(int size) {
+    LoadIconResource();
     QImage image = TransparentImage(size, size);
+    QSvgRenderer icon(QStringLiteral(":/chimewick.svg"));
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size;
-    const bool small = size <= 24;
-
-    const qreal margin = small ? 0.0 : s * 0.04;
-    const QRectF tile(margin, margin, s - 2 * margin, s - 2 * margin);
-    const qreal radius = s * 0.2;
-    QLinearGradient sky(tile.topLeft(), tile.bottomRight());
-    sky.setColorAt(0.0, kMotifBlue);
-    sky.setColorAt(0.6, kMotifViolet);
-    sky.setColorAt(1.0, kMotifPlum);
-    p.setPen(Qt::NoPen);
-    p.setBrush(sky);
-    p.drawRoundedRect(tile, radius, radius);
-    if (!small) {
-        QLinearGradient gloss(tile.topLeft(), QPointF(tile.left(), tile.center().y()));
-        gloss.setColorAt(0.0, QColor(255, 255, 255, 70));
-        gloss.setColorAt(1.0, QColor(255, 255, 255, 0));
-        p.setBrush(gloss);
-        p.drawRoundedRect(tile, radius, radius);
-    }
-
-    if (small) {
-        PaintBell(p, QRectF(s * 0.04, s * 0.12, s * 0.64, s * 0.74), false);
-        PaintNote(p, QPointF(s * 0.70, s * 0.62), s * 0.5, Qt::white);
-    } else {
-        const QRectF bell(s * 0.1, s * 0.2, s * 0.56, s * 0.62);
-        PaintSoundWaves(p, QPointF(s * 0.38, s * 0.46), s * 0.28, s * 0.075, 2, 140, 40,
-                        QColor(255, 255, 255, 210), std::max<qreal>(1.5, s * 0.03));
-        PaintBell(p, bell, size >= 32);
-        PaintNote(p, QPointF(s * 0.70, s * 0.58), s * 0.40, Qt::white);
-    }
+    icon.render(&p, QRectF(0, 0, size, size));
     return image;
 }
 
@@ -436,25 +413,17 @@ public:
         painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
-        int wanted = std::max(1, std::min(size.width(), size.height()));
-        int drawn = kSizes.back();
-        for (int candidate : kSizes) {
-            if (candidate >= wanted) {
-                drawn = candidate;
-                break;
-            }
-        }
-        auto cached = cache_.find(drawn);
+        const int wanted = std::max(1, std::min(size.width(), size.height()));
+        auto cached = cache_.find(wanted);
         if (cached == cache_.end()) {
-            cached = cache_.emplace(drawn, QPixmap::fromImage(ApplicationIconImage(drawn))).first;
+            cached = cache_.emplace(wanted, QPixmap::fromImage(ApplicationIconImage(wanted))).first;
         }
-        return drawn == wanted ? cached->second
-                               : cached->second.scaled(wanted, wanted, Qt::KeepAspectRatio,
-                                                       Qt::SmoothTransformation);
+        return cached->second;
     }
+    // The sizes desktops ask for most; any other is drawn as sharply on request.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         QList<QSize> sizes;
-        for (int s : kSizes) {
+        for (int s : {16, 22, 24, 32, 48, 64, 128, 256}) {
             sizes.append(QSize(s, s));
         }
         return sizes;
@@ -462,7 +431,6 @@ public:
     QIconEngine* clone() const override { return new ApplicationIconEngine(*this); }
 
 private:
-    inline static const std::vector<int> kSizes = {16, 22, 24, 32, 48, 64, 128, 256};
     std::map<int, QPixmap> cache_;
 };
 
@@ -537,7 +505,7 @@ QPixmap AboutBanner() {
     p.fillRect(QRect(0, 0, width, height / 2), gloss);
 
     PaintSoundWaves(p, QPointF(31, 27), 22, 6, 2, 180, 70, QColor(255, 255, 255, 150), 2);
-    PaintBell(p, QRectF(12, 5, 40, 46), true);
+    PaintBell(p, QRectF(12, 5, 40, 46));
 
     p.setPen(QColor(0x1A, 0x10, 0x50, 110));
     p.setFont(PictureFont(27, true));

@@ -1,16 +1,17 @@
 #pragma once
-// Chimewick's pictures and icons, all painted in code: a golden bell with a note is the
-// motif throughout. Each call paints afresh; a QGuiApplication must exist.
+// Chimewick's pictures and icons: a golden bell with a note is the motif throughout. The
+// application icon is the installed SVG, compiled in; the rest is painted in code. Each
+// call paints afresh; a QGuiApplication must exist.
 
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
 
-// The program's icon for every window and the task bar, painted for 16, 22, 24, 32, 48, 64,
-// 128 and 256 pixels so small sizes get simplified drawings rather than scaled-down ones.
+// The program's icon for every window and the task bar. Nothing is drawn until a window
+// system asks for a size, and then only that size, sharp (the drawing is kept per size).
 QIcon ApplicationIcon();
-// One size of the application icon (size × size, transparent corners); what ApplicationIcon
-// is made of, also used to write the icon files.
+// One size of the application icon (size × size, transparent corners), rendered from the
+// same SVG file the desktop shows for the installed program.
 QImage ApplicationIconImage(int size);
 
 // The progress dialog's icon: 32 × 32 in flat colours of the classic 16-colour palette.

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include "dialogs/Artwork.h"
+#include "dialogs/Product.h"
 #include "dialogs/ScrolledText.h"
 #include "dialogs/WindowFont.h"
 
@@ -56,12 +57,7 @@ QLabel* PlacedLabel(const QString& text, int left, int top, QWidget* parent) {
 }  // namespace
 
 TaboutWindow::TaboutWindow(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Chimewick"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(275, 352);
-    setFont(WindowFont(10));
-    setWindowIcon(ApplicationIcon());
+    SetUpFixedDialog(this, QStringLiteral("About Chimewick"), 275, 352, 10);
 
     MainPanel = new QFrame(this);
     MainPanel->setFrameShape(QFrame::NoFrame);
@@ -79,7 +75,7 @@ TaboutWindow::TaboutWindow(QWidget* parent) : QDialog(parent) {
     image->setPixmap(AboutBanner());
 
     Label1 = PlacedLabel(QStringLiteral("Chimewick \u00AE"), 22, 77, MainPanel);
-    Label2 = PlacedLabel(QStringLiteral("Version 1.0"), 22, 94, MainPanel);
+    Label2 = PlacedLabel(QStringLiteral("Version " CHIMEWICK_VERSION), 22, 94, MainPanel);
     Label3 = PlacedLabel(QStringLiteral("\u00A9 2026 Chimewick Software"), 22, 110, MainPanel);
     Label4 = PlacedLabel(QStringLiteral("www.chimewick.example"), 22, 127, MainPanel);
 

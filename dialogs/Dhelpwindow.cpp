@@ -10,7 +10,6 @@
 
 #include <algorithm>
 
-#include "dialogs/Artwork.h"
 #include "dialogs/ScrolledText.h"
 #include "dialogs/WindowFont.h"
 
@@ -31,13 +30,14 @@ QString HelpText() {
         QString(),
         QStringLiteral("  == Launching Chimewick =="),
         QString(),
-        QStringLiteral("  Start Chimewick by double-clicking the 'Chimewick' icon on"),
-        QStringLiteral("  your desktop (the program itself is called 'songsifter')"),
+        QStringLiteral("  Start Chimewick from your desktop's applications menu:"),
+        QStringLiteral("  Sound & Video (or Multimedia) > Chimewick (the program"),
+        QStringLiteral("  itself is called 'songsifter')"),
         QString(),
         QStringLiteral("  OR"),
         QString(),
-        QStringLiteral("  through your desktop's applications menu:"),
-        QStringLiteral("  Sound & Video (or Multimedia) > Chimewick."),
+        QStringLiteral("  right-click a song in your file manager and choose"),
+        QStringLiteral("  'Make Ringtone' to make its ringtone at once."),
         QString(),
         QStringLiteral("  == Advanced Options for Chimewick =="),
         QString(),
@@ -65,12 +65,7 @@ QString HelpText() {
 }  // namespace
 
 ThelpWindow::ThelpWindow(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Chimewick Help"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(426, 335);
-    setFont(WindowFont(8));
-    setWindowIcon(ApplicationIcon());
+    SetUpFixedDialog(this, QStringLiteral("Chimewick Help"), 426, 335, 8);
 
     // Created first, so it has the focus and Tab goes on to the text.
     okButton = new QPushButton(QStringLiteral("Close Help"), this);

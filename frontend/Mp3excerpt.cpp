@@ -3,11 +3,13 @@
 #include <lame/lame.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdarg>
 #include <cstdlib>
 
+#include "bytes/wave_header.h"
+#include "frontend/decodermain.h"
 #include "frontend/get_audio.h"
+#include "frontend/wave_output.h"
 #include "platform/Exception.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"
@@ -16,10 +18,6 @@ namespace frontend {
 
 namespace {
 
-// What the whole-song road adds to the encoder delay: the decoder's own delay.
-constexpr std::int64_t kDecoderDelay = 529;
-constexpr std::uint32_t kLargestWaveData = 0xFFFFFFD0u;
-constexpr int kDecodeBarEnd = 40;
 // The decoder's synthesis filter turns its window once per 32 samples through 16 slots:
 // a decode started late gives the same samples only when it has produced as many samples
 // as the whole-song decode, modulo 512, before the excerpt's first frame.
@@ -151,7 +149,7 @@ std::int64_t WholeSongSkip(FrameReader& reader, const MpegFrameWalk& walk) {
         return -1;
     }
     if (encoderDelay > -1) {
-        return encoderDelay + kDecoderDelay;
+        return encoderDelay + kLayer3DecoderDelay;
     }
     lame_global_flags* gfp = lame_init();
     if (!gfp) {
@@ -163,7 +161,7 @@ std::int64_t WholeSongSkip(FrameReader& reader, const MpegFrameWalk& walk) {
     lame_set_in_samplerate(gfp, walk.sampleRate);
     std::int64_t delay = lame_init_params(gfp) < 0 ? -1 : lame_get_encoder_delay(gfp);
     lame_close(gfp);
-    return delay < 0 ? -1 : delay + kDecoderDelay;
+    return delay < 0 ? -1 : delay + kLayer3DecoderDelay;
 }
 
 // 1 when the decoder takes the first frame for a tag frame (it then produces nothing for
@@ -244,16 +242,8 @@ std::int64_t FloorMod(std::int64_t a, std::int64_t m) { return ((a % m) + m) % m
 
 std::int32_t DecodedWaveDurationSeconds(std::int64_t decodedSamples, std::int64_t skip,
                                         int sampleRate, int channels) {
-    const std::int64_t written = decodedSamples - skip;
-    const std::int64_t bytesPerFrame = 2 * static_cast<std::int64_t>(channels);
-    std::int64_t size = 0;
-    if (written > static_cast<std::int64_t>(kLargestWaveData) / bytesPerFrame) {
-        size = kLargestWaveData;
-    } else if (written > 0) {
-        size = written * bytesPerFrame;
-    }
-    return static_cast<std::int32_t>(
-        std::min<std::int64_t>(size / (sampleRate * bytesPerFrame), INT32_MAX));
+    const std::int64_t size = DecodedWaveDataBytes(decodedSamples - skip, channels);
+    return static_cast<std::int32_t>(size / (2 * static_cast<std::int64_t>(sampleRate) * channels));
 }
 
 std::unique_ptr<Mp3Excerpt> Mp3Excerpt::Plan(const std::string& songPath) {
@@ -301,7 +291,10 @@ bool Mp3Excerpt::WriteExcerpt(std::FILE* out, std::int32_t startSeconds,
         static_cast<std::int64_t>(std::max(startSeconds, 0)) * walk.sampleRate + skip_;
     const std::int64_t to = from + length;
     const auto dataBytes = static_cast<std::uint32_t>(length * 2 * channels);
-    WriteWaveHeader(out, static_cast<int>(dataBytes), walk.sampleRate, channels, 16);
+    if (!bytes::WriteWaveHeader(out, dataBytes, static_cast<std::uint32_t>(walk.sampleRate),
+                                static_cast<std::uint16_t>(channels), 16)) {
+        return false;
+    }
 
     FrameReader reader(path_, walk);
     if (!reader) {

@@ -4,6 +4,9 @@
 
 #include <string>
 
+// Both requests pass each path as one word that can never be taken for an option, read
+// only a regular file, and create the output as a new file, replacing whatever was at its
+// name instead of writing through it.
 class MP3Handler {
 public:
     // Decodes the MP3 song inPath into the 16-bit WAVE file outPath. True on success.

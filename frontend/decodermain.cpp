@@ -1,6 +1,7 @@
 #include "frontend/decodermain.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "frontend/options.h"
 #include "frontend/settings.h"
 #include "frontend/status.h"
+#include "frontend/wave_output.h"
 #include "platform/Exception.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"
@@ -21,12 +23,8 @@ namespace {
 
 constexpr int kNogapCapacity = 200;
 constexpr int kMp3BufferSize = 16384;
-constexpr int kDecodeBarEnd = 40;
 constexpr int kEncodeBarEnd = 100;
-// Decoder delay of the MPEG decoder: 528 samples plus the one the synthesis filter adds.
-constexpr int kLayer3DecoderDelay = 529;
 constexpr int kLayer12DecoderDelay = 241;
-constexpr unsigned kLargestWaveData = 0xFFFFFFD0u;
 
 void CloseOutput(std::FILE*& out) {
     if (out) {
@@ -65,6 +63,13 @@ void AfterFrame(double done, double expected, int start, int end, std::FILE*& ou
     }
 }
 
+// The user's skip comes from the command line: added to the decoder's own delay it must
+// stay a count of samples to drop, never negative (which would read before the frame) and
+// within 32 bits.
+int BoundedSkip(long long samples) {
+    return static_cast<int>(std::clamp<long long>(samples, 0, INT_MAX));
+}
+
 const char* ShownPath(const std::string& path, const char* standardStream) {
     return path == "-" ? standardStream : path.c_str();
 }
@@ -92,10 +97,20 @@ void CopyLimited(std::string& into, const std::string& from, std::size_t limit) 
 
 }  // namespace
 
+std::uint32_t DecodedWaveDataBytes(std::int64_t sampleFrames, int channels) {
+    const std::int64_t bytesPerFrame = 2 * static_cast<std::int64_t>(channels);
+    if (sampleFrames <= 0) {
+        return 0;
+    }
+    return sampleFrames > kLargestWaveData / bytesPerFrame
+               ? kLargestWaveData
+               : static_cast<std::uint32_t>(sampleFrames * bytesPerFrame);
+}
+
 int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::string& inPath,
                  const std::string& outPath) {
     const int channels = lame_get_num_channels(gfp);
-    const bool talk = settings.quietLevel < 10;
+    const bool talk = settings.quietLevel < kQuietLevelSilent;
     if (talk) {
         std::fprintf(stderr, "\rinput:  %s%s(%g kHz, %i channel%s, ", ShownPath(inPath, "<stdin>"),
                      inPath.size() > 26 ? "\n\t" : "  ", lame_get_in_samplerate(gfp) * 0.001,
@@ -106,20 +121,20 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
         case InputKind::MpegLayer3:
             layer = "III";
             if (skip == 0) {
-                skip = settings.inputEncoderDelay > -1
-                           ? settings.inputEncoderDelay + kLayer3DecoderDelay
-                           : lame_get_encoder_delay(gfp) + kLayer3DecoderDelay;
+                skip = BoundedSkip((settings.inputEncoderDelay > -1 ? settings.inputEncoderDelay
+                                                                    : lame_get_encoder_delay(gfp)) +
+                                   static_cast<long long>(kLayer3DecoderDelay));
             } else {
-                skip += kLayer3DecoderDelay;
+                skip = BoundedSkip(static_cast<long long>(skip) + kLayer3DecoderDelay);
             }
             break;
         case InputKind::MpegLayer2:
             layer = "II";
-            skip += kLayer12DecoderDelay;
+            skip = BoundedSkip(static_cast<long long>(skip) + kLayer12DecoderDelay);
             break;
         case InputKind::MpegLayer1:
             layer = "I";
-            skip += kLayer12DecoderDelay;
+            skip = BoundedSkip(static_cast<long long>(skip) + kLayer12DecoderDelay);
             break;
         default:
             skip = 0;
@@ -179,24 +194,16 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
         AfterFrame(mp3InputInfo.framenum, mp3InputInfo.totalframes, start, kDecodeBarEnd, out);
     } while (n > 0);
 
-    const unsigned bytesPerFrame = 2u * static_cast<unsigned>(channels);
-    double size;
-    if (written <= 0) {
-        if (talk) {
-            std::fprintf(stderr, "WAVE file contains 0 PCM samples\n");
-        }
-        size = 0;
-    } else if (written > kLargestWaveData / bytesPerFrame) {
-        if (talk) {
-            std::fprintf(stderr, "Very huge WAVE file, can't set filesize accordingly\n");
-        }
-        size = kLargestWaveData;
-    } else {
-        size = written * bytesPerFrame;
+    if (talk && written <= 0) {
+        std::fprintf(stderr, "WAVE file contains 0 PCM samples\n");
+    } else if (talk && written > kLargestWaveData / (2.0 * channels)) {
+        std::fprintf(stderr, "Very huge WAVE file, can't set filesize accordingly\n");
     }
     if (!settings.noWaveHeader && std::fseek(out, 0, SEEK_SET) == 0) {
-        WriteWaveHeader(out, static_cast<int>(static_cast<std::uint32_t>(size)), rate, channels,
-                        16);
+        WriteWaveHeader(
+            out,
+            static_cast<int>(DecodedWaveDataBytes(static_cast<std::int64_t>(written), channels)),
+            rate, channels, 16);
     }
     bool complete = CloseOutputChecked(out);
     if (settings.quietLevel <= 0) {
@@ -215,7 +222,7 @@ int EncodeToMp3(lame_global_flags* gfp, std::FILE*& out, bool nogapFollows,
         {"stereo", "j-stereo", "dual-ch", "single-ch"},
         {"stereo", "force-ms", "dual-ch", "single-ch"},
     };
-    if (settings.quietLevel < 10) {
+    if (settings.quietLevel < kQuietLevelSilent) {
         lame_print_config(gfp);
         std::fprintf(stderr, "Encoding %s%s to %s\n", ShownPath(inPath, "<stdin>"),
                      inPath.size() + outPath.size() < 66 ? "" : "\n     ",
@@ -322,21 +329,22 @@ void InitBitrateHistogram(lame_global_flags* gfp) {
     }
 }
 
-void PrintTagLeadIn(lame_global_flags* gfp) {
+void PrintTagLeadIn(lame_global_flags* gfp, std::FILE* to) {
     if (lame_get_bWriteVbrTag(gfp)) {
-        std::printf("Writing LAME Tag...");
+        std::fprintf(to, "Writing LAME Tag...");
     }
 }
 
-void PrintTrailingInfo(lame_global_flags* gfp) {
+void PrintTrailingInfo(lame_global_flags* gfp, std::FILE* to) {
     if (lame_get_bWriteVbrTag(gfp)) {
-        std::printf("done\n");
+        std::fprintf(to, "done\n");
     }
     if (lame_get_findReplayGain(gfp)) {
         int gain = lame_get_RadioGain(gfp);
-        std::printf("ReplayGain: %s%.1fdB\n", gain > 0 ? "+" : "", gain * 0.1);
+        std::fprintf(to, "ReplayGain: %s%.1fdB\n", gain > 0 ? "+" : "", gain * 0.1);
         if (gain > 510 || gain < -510) {
-            std::printf(
+            std::fprintf(
+                to,
                 "WARNING: ReplayGain exceeds the -51dB to +51dB range. Such a result is too\n"
                 "         high to be stored in the header.\n");
         }
@@ -345,25 +353,27 @@ void PrintTrailingInfo(lame_global_flags* gfp) {
         float change = static_cast<float>(lame_get_noclipGainChange(gfp) * 0.1);
         float scale = lame_get_noclipScale(gfp);
         if (change > 0) {
-            std::printf(
+            std::fprintf(
+                to,
                 "WARNING: clipping occurs at the current gain. Set your decoder to decrease\n"
                 "         the  gain  by  at least %.1fdB or encode again ",
                 change);
             if (scale > 0) {
-                std::printf("using  --scale %.2f\n", scale);
-                std::printf("         or less (the value under --scale is approximate).\n");
+                std::fprintf(to, "using  --scale %.2f\n", scale);
+                std::fprintf(to, "         or less (the value under --scale is approximate).\n");
             } else {
-                std::printf(
+                std::fprintf(
+                    to,
                     "using --scale <arg>\n"
                     "         (For   a   suggestion  on  the  optimal  value  of  <arg>  encode\n"
                     "         with  --scale 1  first)\n");
             }
         } else if (change > -0.1) {
-            std::printf(
-                "\nThe waveform does not clip and is less than 0.1dB away from full scale.\n");
+            std::fprintf(
+                to, "\nThe waveform does not clip and is less than 0.1dB away from full scale.\n");
         } else {
-            std::printf(
-                "\nThe waveform does not clip and is at least %.1fdB away from full scale.\n",
+            std::fprintf(
+                to, "\nThe waveform does not clip and is at least %.1fdB away from full scale.\n",
                 -change);
         }
     }
@@ -372,8 +382,10 @@ void PrintTrailingInfo(lame_global_flags* gfp) {
 std::FILE* OpenFrontEndFiles(lame_global_flags* gfp, const std::string& inPath,
                              const std::string& outPath) {
     // Byte-equal names, and also two names of one existing file ("./a.wav" and "a.wav"):
-    // opening the output first would empty the input.
-    if (outPath != "-" && (inPath == outPath || platform::SameFile(inPath, outPath))) {
+    // opening the output first would empty the input. "-" is a standard stream, never the
+    // file of that name.
+    if (outPath != "-" && inPath != "-" &&
+        (inPath == outPath || platform::SameFile(inPath, outPath))) {
         std::fprintf(stderr, "Input file and Output file are the same. Abort.\n");
         return nullptr;
     }
@@ -388,25 +400,26 @@ std::FILE* OpenFrontEndFiles(lame_global_flags* gfp, const std::string& inPath,
 
 void DeriveNogapOutputPath(bool hasOutputDirectory, const std::string& inPath, std::string& outPath,
                            const std::string& outputDirectory) {
-    constexpr std::size_t kLimit = 1021;
-    auto isSeparator = [](char c) { return c == '/' || c == '\\' || c == ':'; };
+    constexpr char kSeparator = '/';
     outPath = outputDirectory;
     if (!hasOutputDirectory) {
-        CopyLimited(outPath, inPath, kLimit);
+        CopyLimited(outPath, inPath, kDerivedStemLength);
     } else {
-        std::size_t separator = inPath.find_last_of("/\\:");
-        bool found = separator != std::string::npos;
-        bool endsInSeparator = !outPath.empty() && isSeparator(outPath.back());
+        // The platform's own separator: here a backslash or colon is part of a name, and
+        // joining with one would put the file beside the folder instead of inside it.
+        const std::size_t folder = platform::ExtractFilePath(inPath).size();
+        bool found = folder > 0;
+        bool endsInSeparator = !outPath.empty() && platform::IsPathSeparator(outPath.back());
         std::string taken;
         if (found && endsInSeparator) {
-            taken = inPath.substr(separator + 1);
+            taken = inPath.substr(folder);
         } else if (!found && !endsInSeparator) {
-            outPath += '\\';
+            outPath += kSeparator;
             taken = inPath;
         } else {
-            taken = found ? inPath.substr(separator) : inPath;
+            taken = found ? inPath.substr(folder - 1) : inPath;
         }
-        outPath += taken.substr(0, std::min(taken.size(), kLimit));
+        outPath += taken.substr(0, std::min(taken.size(), kDerivedStemLength));
     }
     if (outPath.size() >= 4 && outPath.compare(outPath.size() - 4, 4, ".wav") == 0) {
         outPath.replace(outPath.size() - 3, 3, "mp3");
@@ -447,7 +460,7 @@ int FrontEndMain(int argc, const char* const* argv) {
         settings.statusInterval = 2;
     }
     if (!outPath.empty() && nogapCount > 0) {
-        nogapDirectory = outPath.substr(0, std::min<std::size_t>(outPath.size(), 1025));
+        nogapDirectory = outPath.substr(0, std::min(outPath.size(), kPathBufferSize));
         hasNogapDirectory = true;
     }
 
@@ -499,12 +512,14 @@ int FrontEndMain(int argc, const char* const* argv) {
                 lame_set_nogap_currentindex(gfp, i);
             }
             result = EncodeToMp3(gfp, run.out, follows, input, outPath);
+            // Standard output may be carrying the MP3 itself.
+            std::FILE* summaries = outPath == "-" ? stderr : stdout;
             if (settings.quietLevel <= 0) {
-                PrintTagLeadIn(gfp);
+                PrintTagLeadIn(gfp, summaries);
             }
             lame_mp3_tags_fid(gfp, run.out);
             if (settings.quietLevel <= 0) {
-                PrintTrailingInfo(gfp);
+                PrintTrailingInfo(gfp, summaries);
             }
             if (!CloseOutputChecked(run.out) && result == 0) {
                 std::fprintf(stderr, "Error writing mp3 output \n");

@@ -5,6 +5,7 @@
 
 #include <lame/lame.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -18,6 +19,18 @@ namespace frontend {
 // ("Ringtone creation cancelled by user."). Every path releases the library context and
 // closes both files. Not re-entrant: the front-end settings are process-wide.
 int FrontEndMain(int argc, const char* const* argv);
+
+// Where a decode leaves the progress bar.
+inline constexpr int kDecodeBarEnd = 40;
+// The decoder's own delay for Layer III, dropped with the encoder's: 528 samples plus the
+// one the synthesis filter adds.
+inline constexpr int kLayer3DecoderDelay = 529;
+// The largest data length a decoded WAVE file states; longer songs state this.
+inline constexpr std::uint32_t kLargestWaveData = 0xFFFFFFD0u;
+
+// The data length the header of a decoded WAVE file states for sampleFrames 16-bit
+// sample frames of channels channels: 0 for none, kLargestWaveData for more than fits.
+std::uint32_t DecodedWaveDataBytes(std::int64_t sampleFrames, int channels);
 
 // Decodes the open input into out as 16-bit PCM (a WAVE file unless -t), dropping skip
 // plus the decoder's delay. Moves the bar toward 40, processes pending window messages
@@ -36,10 +49,11 @@ int EncodeToMp3(lame_global_flags* gfp, std::FILE*& out, bool nogapFollows,
 
 // Sets up the bitrate histogram display before an encode (or a quiet stand-in for it).
 void InitBitrateHistogram(lame_global_flags* gfp);
-// "Writing LAME Tag..." when the tag is enabled.
-void PrintTagLeadIn(lame_global_flags* gfp);
-// ReplayGain and clipping summary after the tag has been written.
-void PrintTrailingInfo(lame_global_flags* gfp);
+// "Writing LAME Tag..." on to when the tag is enabled.
+void PrintTagLeadIn(lame_global_flags* gfp, std::FILE* to);
+// ReplayGain and clipping summary on to, after the tag has been written. FrontEndMain
+// passes standard output, or standard error when the MP3 itself goes to standard output.
+void PrintTrailingInfo(lame_global_flags* gfp, std::FILE* to);
 
 // Opens the input and then the output. nullptr when they name the same file (nothing is
 // opened then) or when the output cannot be opened (the input is released again).

@@ -6,6 +6,9 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "bytes/chunks.h"
+#include "bytes/endian.h"
+#include "bytes/source.h"
 #include "frontend/FatalInputError.h"
 #include "frontend/settings.h"
 #include "platform/files.h"
@@ -18,12 +21,7 @@ namespace {
 
 AudioInputState state;
 
-constexpr std::uint32_t FourCC(const char (&id)[5]) {
-    return (std::uint32_t{static_cast<unsigned char>(id[0])} << 24) |
-           (std::uint32_t{static_cast<unsigned char>(id[1])} << 16) |
-           (std::uint32_t{static_cast<unsigned char>(id[2])} << 8) |
-           std::uint32_t{static_cast<unsigned char>(id[3])};
-}
+using bytes::FourCC;
 
 constexpr std::uint32_t kRiff = FourCC("RIFF");
 constexpr std::uint32_t kWave = FourCC("WAVE");
@@ -41,7 +39,6 @@ constexpr std::uint32_t kSowt = FourCC("sowt");
 constexpr int kMaxWaveChunks = 20;
 constexpr std::size_t kMpegBlockBytes = 1024;
 constexpr std::size_t kMpegHeaderBlockBytes = 100;
-constexpr int kQuietLevelSilent = 10;
 // The smallest Layer III frame (MPEG-2, 8 kbit/s at 24 kHz) is 24 bytes, so the decoder
 // cannot hold more frames than the bytes given to it since its last output allow.
 constexpr std::uint64_t kSmallestMpegFrameBytes = 24;
@@ -104,11 +101,6 @@ bool StartDecoder() {
     return true;
 }
 
-int ReadByte(std::FILE* f) {
-    int c = std::getc(f);
-    return c == EOF ? 0xFF : c;
-}
-
 // Sizes in the file are unsigned; a count too large for 32 bits means "not known".
 std::uint32_t SampleCountFrom(double samples) {
     if (!(samples >= 0.0)) {
@@ -131,169 +123,247 @@ int CheckedChannels(lame_global_flags* gfp, int channels) {
     return channels;
 }
 
-// Skips a chunk body whose size came from the file. Sizes are unsigned, so a skip never
-// moves backwards; one that runs past the end leaves the next header read at end of file.
-bool SkipChunk(std::FILE* f, std::uint32_t size) {
-    return size == 0 || SkipForward(f, static_cast<long>(size), SEEK_CUR) == 0;
+// A 16- or 32-bit field of a header. Bytes past the end of the data read as 0xFF, and
+// 16-bit values are sign-extended, as the stream readers below do.
+int Field16(bytes::ByteSource& source, bytes::ByteOrder order) {
+    std::uint8_t b[2];
+    source.ReadPadded(b, sizeof b, 0xFF);
+    const std::uint16_t v =
+        order == bytes::ByteOrder::LittleEndian ? bytes::LoadLE16(b) : bytes::LoadBE16(b);
+    return static_cast<std::int16_t>(v);
 }
 
-bool ParseWaveHeader(lame_global_flags* gfp) {
-    std::FILE* f = state.stream;
-    Read32LE(f);  // the RIFF size: the chunks themselves say where everything is
-    if (static_cast<std::uint32_t>(Read32BE(f)) != kWave) {
-        return false;
-    }
+std::int32_t Field32(bytes::ByteSource& source, bytes::ByteOrder order) {
+    std::uint8_t b[4];
+    source.ReadPadded(b, sizeof b, 0xFF);
+    return static_cast<std::int32_t>(order == bytes::ByteOrder::LittleEndian ? bytes::LoadLE32(b)
+                                                                             : bytes::LoadBE32(b));
+}
+
+double FieldExtended80(bytes::ByteSource& source) {
+    std::uint8_t b[10];
+    source.ReadPadded(b, sizeof b, 0xFF);
+    return bytes::LoadExtendedBE80(b);
+}
+
+constexpr auto kLE = bytes::ByteOrder::LittleEndian;
+constexpr auto kBE = bytes::ByteOrder::BigEndian;
+
+// Moves forward over n bytes of a chunk's body. One that runs past the end leaves the next
+// read at the end of the data; only a pipe that ends first fails.
+bool SkipBytes(bytes::ByteSource& source, std::uint32_t n) {
+    return source.Seek(source.Position() + n);
+}
+
+// The bytes from the source's position to its end, or -1 when it cannot tell (a pipe).
+long long BytesToEnd(bytes::ByteSource& source) {
+    const std::int64_t size = source.Size();
+    const auto here = static_cast<std::int64_t>(source.Position());
+    return size < here ? -1 : size - here;
+}
+
+// What a WAVE header tells the reader, the fields as the file gives them (sign-extended).
+struct WaveFormat {
     int formatTag = 0;
     int channels = 0;
     int bits = 0;
     std::int32_t rate = 0;
     std::uint32_t dataLength = 0;
-    bool haveData = false;
-    for (int chunk = 0; chunk < kMaxWaveChunks && !haveData; ++chunk) {
-        auto id = static_cast<std::uint32_t>(Read32BE(f));
-        std::int32_t size = Read32LE(f);
-        if (std::feof(f)) {
-            return false;
+};
+
+// The source stands just behind "RIFF"; on success it stands at the first audio byte.
+HeaderRejection ParseWaveHeader(bytes::ByteSource& source, WaveFormat& format) {
+    Field32(source, kLE);  // the RIFF size: the chunks themselves say where everything is
+    if (static_cast<std::uint32_t>(Field32(source, kBE)) != kWave) {
+        return HeaderRejection::NoWaveForm;
+    }
+    bool haveFmt = false;
+    bytes::ChunkWalker walk(source, kLE, source.Position());
+    bytes::Chunk chunk;
+    for (int count = 0; count < kMaxWaveChunks; ++count) {
+        if (!walk.Next(chunk)) {
+            return HeaderRejection::EndsBeforeData;
         }
-        if (id == kFmt) {
-            if (size < 16) {
-                return false;
+        if (chunk.id == kData) {
+            format.dataLength = chunk.size;
+            if (!haveFmt) {
+                return HeaderRejection::NoFmt;
             }
-            formatTag = Read16LE(f);
-            channels = Read16LE(f);
-            rate = Read32LE(f);
-            Read32LE(f);  // bytes per second and block alignment follow from the rest
-            Read16LE(f);
-            bits = Read16LE(f);
-            if (!SkipChunk(f, static_cast<std::uint32_t>(size) - 16)) {
-                return false;
+            return format.formatTag == 1 ? HeaderRejection::None : HeaderRejection::NotPcm;
+        }
+        if (chunk.id == kFmt) {
+            if (chunk.size < 16) {
+                return HeaderRejection::FmtTooShort;
             }
-        } else if (id == kData) {
-            dataLength = static_cast<std::uint32_t>(size);
-            haveData = true;
-        } else if (!SkipChunk(f, static_cast<std::uint32_t>(size))) {
-            return false;
+            haveFmt = true;
+            format.formatTag = Field16(source, kLE);
+            format.channels = Field16(source, kLE);
+            format.rate = Field32(source, kLE);
+            Field32(source, kLE);  // bytes per second and block alignment follow from the rest
+            Field16(source, kLE);
+            format.bits = Field16(source, kLE);
         }
     }
-    if (formatTag != 1 || !haveData) {
-        return false;
-    }
-    CheckedChannels(gfp, channels);
+    // Past the last chunk looked at, as its reader left it: standard input goes on from there.
+    source.Seek(chunk.End());
+    return HeaderRejection::TooManyChunks;
+}
+
+void ApplyWaveFormat(lame_global_flags* gfp, const WaveFormat& format, long long available) {
+    CheckedChannels(gfp, format.channels);
     // A width of 0 or below would leave the sample count without a divisor; the reader
     // refuses every such width anyway, so refuse it here with the reader's words.
-    int bytesPerSample = (bits + 7) / 8;
+    int bytesPerSample = (format.bits + 7) / 8;
     if (bytesPerSample <= 0) {
         Fail(1, "Only 8, 16, 24 and 32 bit input files supported \n");
     }
-    lame_set_in_samplerate(gfp, rate);
-    state.pcmBitWidth = bits;
-    lame_set_num_samples(gfp, dataLength / static_cast<std::uint32_t>(channels * bytesPerSample));
-    return true;
+    lame_set_in_samplerate(gfp, format.rate);
+    state.pcmBitWidth = format.bits;
+    const auto frameBytes = static_cast<std::uint32_t>(format.channels * bytesPerSample);
+    // Streaming writers put 0xFFFFFFFF for "length unknown", and a cut-off file announces
+    // more than it holds: both mean the audio runs to the end of the file, whose true
+    // length is the count when the stream can tell it.
+    const std::uint32_t dataLength = format.dataLength;
+    if (dataLength == kUnknownSampleCount || (available >= 0 && dataLength > available)) {
+        const long long frames = available >= 0 ? available / frameBytes : -1;
+        lame_set_num_samples(gfp, frames >= 0 && frames < kUnknownSampleCount
+                                      ? static_cast<std::uint32_t>(frames)
+                                      : kUnknownSampleCount);
+    } else {
+        lame_set_num_samples(gfp, dataLength / frameBytes);
+    }
 }
 
-bool CheckAiffFormat(int sampleSize, int channels, std::int32_t blockSize) {
-    // The messages always name "name": the header reader never knew the file's name.
-    if (sampleSize != 16) {
-        Say("Sound data is not %i bits in '%s'\n", 16, "name");
-        return false;
-    }
-    if (channels != 1 && channels != 2) {
-        Say("Sound data is not mono or stereo in '%s'\n", "name");
-        return false;
-    }
-    if (blockSize != 0) {
-        Say("Block size is not 0 bytes in '%s'\n", "name");
-        return false;
-    }
-    return true;
-}
-
-bool ParseAiffHeader(lame_global_flags* gfp) {
-    std::FILE* f = state.stream;
-    std::int64_t remaining = Read32BE(f);
-    auto form = static_cast<std::uint32_t>(Read32BE(f));
-    if (form != kAiff && form != kAifc) {
-        return false;
-    }
-    const bool compressedForm = form == kAifc;
+// What an AIFF or AIFC header tells the reader.
+struct AiffFormat {
+    bool compressedForm = false;  // AIFC
     int channels = 0;
     int sampleSize = 0;
     std::uint32_t frames = 0;
     double rate = 0.0;
+    std::uint32_t compression = kNone;
     std::int32_t blockSize = 0;
-    bool haveSound = false;
-    while (remaining > 0 && !haveSound) {
-        auto id = static_cast<std::uint32_t>(Read32BE(f));
-        remaining -= 4;
-        auto size = static_cast<std::uint32_t>(Read32BE(f));
-        if (std::feof(f)) {
-            return false;
-        }
-        if (id == kComm) {
-            remaining -= size;
-            const std::uint32_t fixedPart = compressedForm ? 22 : 18;
-            if (size < fixedPart) {
-                return false;
-            }
-            channels = Read16BE(f);
-            frames = static_cast<std::uint32_t>(Read32BE(f));
-            sampleSize = Read16BE(f);
-            rate = ReadExtended80BE(f);
-            if (compressedForm) {
-                auto compression = static_cast<std::uint32_t>(Read32BE(f));
-                if (compression != kNone && compression != kTwos && compression != kSowt) {
-                    return false;
-                }
-                if (sampleSize == 16) {
-                    state.pcmSwapBytes = (compression == kSowt) != (settings.swapBytes != 0);
-                }
-            }
-            if (!SkipChunk(f, size - fixedPart)) {
-                return false;
-            }
-        } else if (id == kSsnd) {
-            auto offset = static_cast<std::uint32_t>(Read32BE(f));
-            blockSize = Read32BE(f);
-            if (!SkipChunk(f, offset)) {
-                return false;
-            }
-            haveSound = true;
-        } else {
-            remaining -= size;
-            if (!SkipChunk(f, size)) {
-                return false;
-            }
-        }
+};
+
+HeaderRejection CheckAiffFormat(const AiffFormat& format) {
+    if (format.sampleSize != 16) {
+        return HeaderRejection::NotSixteenBits;
     }
-    if (!haveSound || !CheckAiffFormat(sampleSize, channels, blockSize)) {
-        return false;
+    if (format.channels != 1 && format.channels != 2) {
+        return HeaderRejection::NotMonoOrStereo;
+    }
+    if (format.blockSize != 0) {
+        return HeaderRejection::BlockSizeNotZero;
     }
     // An infinite or absurd rate cannot be an integer rate; such a header is unusable.
-    if (!(rate >= 0.0 && rate <= static_cast<double>(INT_MAX))) {
-        return false;
+    if (!(format.rate >= 0.0 && format.rate <= static_cast<double>(INT_MAX))) {
+        return HeaderRejection::UnusableRate;
     }
-    CheckedChannels(gfp, channels);
-    lame_set_in_samplerate(gfp, static_cast<int>(rate));
-    state.pcmBitWidth = sampleSize;
-    lame_set_num_samples(gfp, frames);
-    return true;
+    return HeaderRejection::None;
+}
+
+// The source stands just behind "FORM"; on success it stands at the first audio byte.
+HeaderRejection ParseAiffHeader(bytes::ByteSource& source, AiffFormat& format) {
+    // Read signed, as the header's own count: a size from 2^31 up leaves nothing to walk.
+    std::int64_t remaining = Field32(source, kBE);
+    auto form = static_cast<std::uint32_t>(Field32(source, kBE));
+    if (form != kAiff && form != kAifc) {
+        return HeaderRejection::NoAiffForm;
+    }
+    format.compressedForm = form == kAifc;
+    bytes::ChunkWalker walk(source, kBE, source.Position());
+    bytes::Chunk chunk;
+    chunk.offset = source.Position() - 8;  // no chunk yet: ends where the walk starts
+    while (remaining > 0) {
+        if (!walk.Next(chunk)) {
+            return HeaderRejection::EndsBeforeSound;
+        }
+        remaining -= 4;
+        if (chunk.id == kSsnd) {
+            const auto offset = static_cast<std::uint32_t>(Field32(source, kBE));
+            format.blockSize = Field32(source, kBE);
+            if (!SkipBytes(source, offset)) {
+                return HeaderRejection::EndsBeforeSound;
+            }
+            return CheckAiffFormat(format);
+        }
+        remaining -= chunk.size;
+        if (chunk.id == kComm) {
+            const std::uint32_t fixedPart = format.compressedForm ? 22 : 18;
+            if (chunk.size < fixedPart) {
+                return HeaderRejection::CommTooShort;
+            }
+            format.channels = Field16(source, kBE);
+            format.frames = static_cast<std::uint32_t>(Field32(source, kBE));
+            format.sampleSize = Field16(source, kBE);
+            format.rate = FieldExtended80(source);
+            if (format.compressedForm) {
+                format.compression = static_cast<std::uint32_t>(Field32(source, kBE));
+                if (format.compression != kNone && format.compression != kTwos &&
+                    format.compression != kSowt) {
+                    return HeaderRejection::UnknownCompression;
+                }
+            }
+        }
+    }
+    // Past the last chunk looked at, as its reader left it: standard input goes on from there.
+    source.Seek(chunk.End());
+    return HeaderRejection::NoSoundChunk;
+}
+
+void ApplyAiffFormat(lame_global_flags* gfp, const AiffFormat& format) {
+    if (format.compressedForm) {
+        state.pcmSwapBytes = (format.compression == kSowt) != (settings.swapBytes != 0);
+    }
+    CheckedChannels(gfp, format.channels);
+    lame_set_in_samplerate(gfp, static_cast<int>(format.rate));
+    state.pcmBitWidth = format.sampleSize;
+    lame_set_num_samples(gfp, format.frames);
+}
+
+// The reasons the user is told about; the others only show as a raw PCM input.
+void ReportAiffRejection(HeaderRejection reason) {
+    // The messages always name "name": the header reader never knew the file's name.
+    switch (reason) {
+        case HeaderRejection::NotSixteenBits:
+            Say("Sound data is not %i bits in '%s'\n", 16, "name");
+            break;
+        case HeaderRejection::NotMonoOrStereo:
+            Say("Sound data is not mono or stereo in '%s'\n", "name");
+            break;
+        case HeaderRejection::BlockSizeNotZero:
+            Say("Block size is not 0 bytes in '%s'\n", "name");
+            break;
+        default:
+            break;
+    }
 }
 
 void SniffFileHeader(lame_global_flags* gfp) {
-    auto magic = static_cast<std::uint32_t>(Read32BE(state.stream));
+    bytes::StreamSource source(state.stream);
+    auto magic = static_cast<std::uint32_t>(Field32(source, kBE));
     state.countSamplesExactly = false;
     settings.inputKind = InputKind::RawPcm;
     if (magic == kRiff) {
-        if (ParseWaveHeader(gfp)) {
+        WaveFormat format;
+        state.headerRejection = ParseWaveHeader(source, format);
+        if (state.headerRejection == HeaderRejection::None) {
+            ApplyWaveFormat(gfp, format, BytesToEnd(source));
             settings.inputKind = InputKind::Wave;
-            state.countSamplesExactly = true;
+            // A length that nothing could tell is no count to stop at.
+            state.countSamplesExactly = TotalSamples(gfp) != kUnknownSampleCount;
         } else {
             Say("Warning: corrupt or unsupported WAVE format\n");
         }
     } else if (magic == kForm) {
-        if (ParseAiffHeader(gfp)) {
+        AiffFormat format;
+        state.headerRejection = ParseAiffHeader(source, format);
+        if (state.headerRejection == HeaderRejection::None) {
+            ApplyAiffFormat(gfp, format);
             settings.inputKind = InputKind::Aiff;
             state.countSamplesExactly = true;
+        } else {
+            ReportAiffRejection(state.headerRejection);
         }
     }
     if (settings.inputKind == InputKind::RawPcm) {
@@ -492,25 +562,13 @@ int ReadMpegSamples(lame_global_flags* gfp, short* left, short* right) {
 // Each PCM sample becomes a 32-bit value whose top byte is the sample's most significant
 // byte. 8-bit samples are unsigned and gain 0x7F in the byte below.
 std::uint32_t Unpack8(const unsigned char* p) { return ((p[0] ^ 0x80u) << 24) | 0x007F0000u; }
-std::uint32_t Unpack16LE(const unsigned char* p) {
-    return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 24);
-}
-std::uint32_t Unpack16BE(const unsigned char* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16);
-}
+std::uint32_t Unpack16LE(const unsigned char* p) { return std::uint32_t{bytes::LoadLE16(p)} << 16; }
+std::uint32_t Unpack16BE(const unsigned char* p) { return std::uint32_t{bytes::LoadBE16(p)} << 16; }
 std::uint32_t Unpack24LE(const unsigned char* p) {
     return (std::uint32_t{p[0]} << 8) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 24);
 }
 std::uint32_t Unpack24BE(const unsigned char* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8);
-}
-std::uint32_t Unpack32LE(const unsigned char* p) {
-    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-           (std::uint32_t{p[3]} << 24);
-}
-std::uint32_t Unpack32BE(const unsigned char* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-           std::uint32_t{p[3]};
 }
 
 struct SampleOutput {
@@ -550,8 +608,8 @@ void UnpackPcmSamples(const unsigned char* in, int count, int channels, int widt
                          : Deinterleave<Unpack24BE, 3>(in, count, channels, out);
             break;
         default:
-            littleEndian ? Deinterleave<Unpack32LE, 4>(in, count, channels, out)
-                         : Deinterleave<Unpack32BE, 4>(in, count, channels, out);
+            littleEndian ? Deinterleave<bytes::LoadLE32, 4>(in, count, channels, out)
+                         : Deinterleave<bytes::LoadBE32, 4>(in, count, channels, out);
             break;
     }
 }
@@ -633,14 +691,12 @@ int ReadSamplesCommon(lame_global_flags* gfp, SampleOutput out) {
     return count;
 }
 
-void EstimateSampleCount(lame_global_flags* gfp, const std::string& path) {
-    if (TotalSamples(gfp) != kUnknownSampleCount || state.streamIsStdin) {
+// fileSize: the bytes the input holds, -1 when unknown.
+void EstimateSampleCount(lame_global_flags* gfp, std::int64_t fileSize) {
+    if (TotalSamples(gfp) != kUnknownSampleCount || state.streamIsStdin || fileSize < 0) {
         return;
     }
-    const double size = static_cast<double>(platform::FileSize(path));
-    if (size < 0) {
-        return;
-    }
+    const double size = static_cast<double>(fileSize);
     if (IsMpegKind(settings.inputKind)) {
         if (mp3InputInfo.bitrate > 0) {
             // Not rounded to whole seconds first: the product is what the file holds.
@@ -656,22 +712,12 @@ void EstimateSampleCount(lame_global_flags* gfp, const std::string& path) {
     }
 }
 
-void OpenInputFile(lame_global_flags* gfp, const std::string& path) {
-    lame_set_num_samples(gfp, kUnknownSampleCount);
-    if (path == "-") {
-        // POSIX streams have no text mode; an earlier run may have left the end flag set.
-        state.stream = stdin;
-        state.streamIsStdin = true;
-        std::clearerr(stdin);
-    } else {
-        state.stream = std::fopen(path.c_str(), "rb");
-        if (state.stream == nullptr) {
-            Fail(1, "Could not find \"%s\".\n", path.c_str());
-        }
-    }
+// Tells the kind of the open input (by settings.inputKind and its first bytes) and reads
+// its header; name is the input's name in messages.
+void IdentifyInput(lame_global_flags* gfp, const std::string& name) {
     if (IsMpegKind(settings.inputKind)) {
         if (InitMpegInput() != 0) {
-            Fail(1, "Error reading headers in mp3 input file %s.\n", path.c_str());
+            Fail(1, "Error reading headers in mp3 input file %s.\n", name.c_str());
         }
         CheckedChannels(gfp, mp3InputInfo.stereo);
         lame_set_in_samplerate(gfp, mp3InputInfo.samplerate);
@@ -686,7 +732,32 @@ void OpenInputFile(lame_global_flags* gfp, const std::string& path) {
             state.pcmSwapBytes = settings.swapBytes != 0;
         }
     }
-    EstimateSampleCount(gfp, path);
+}
+
+void OpenInputFile(lame_global_flags* gfp, const std::string& path) {
+    lame_set_num_samples(gfp, kUnknownSampleCount);
+    if (path == "-") {
+        // POSIX streams have no text mode; an earlier run may have left the end flag set.
+        state.stream = stdin;
+        state.streamIsStdin = true;
+        std::clearerr(stdin);
+    } else {
+        state.stream = settings.safeFiles ? platform::OpenRegularFileForReading(path)
+                                          : platform::OpenFileForReading(path);
+        if (state.stream == nullptr) {
+            Fail(1, "Could not find \"%s\".\n", path.c_str());
+        }
+    }
+    IdentifyInput(gfp, path);
+    EstimateSampleCount(gfp, state.streamIsStdin ? -1 : platform::FileSize(path));
+}
+
+void StartInput() {
+    ReleaseAudioInput();
+    // Cleared for every kind, so no frame count of an earlier MPEG run carries over.
+    std::memset(&mp3InputInfo, 0, sizeof mp3InputInfo);
+    state.pcmBitWidth = settings.inputBitWidth;
+    state.pcmSwapBytes = settings.swapBytes != 0;
 }
 
 }  // namespace
@@ -694,12 +765,17 @@ void OpenInputFile(lame_global_flags* gfp, const std::string& path) {
 const AudioInputState& CurrentAudioInput() { return state; }
 
 void OpenAudioInput(lame_global_flags* gfp, const std::string& path) {
-    ReleaseAudioInput();
-    // Cleared for every kind, so no frame count of an earlier MPEG run carries over.
-    std::memset(&mp3InputInfo, 0, sizeof mp3InputInfo);
-    state.pcmBitWidth = settings.inputBitWidth;
-    state.pcmSwapBytes = settings.swapBytes != 0;
+    StartInput();
     OpenInputFile(gfp, path);
+}
+
+void OpenAudioInputStream(lame_global_flags* gfp, std::FILE* stream, const std::string& name) {
+    StartInput();
+    lame_set_num_samples(gfp, kUnknownSampleCount);
+    state.stream = stream;
+    const std::int64_t size = bytes::StreamSource(stream).Size();
+    IdentifyInput(gfp, name);
+    EstimateSampleCount(gfp, size);
 }
 
 int ReadAudioFrame(lame_global_flags* gfp, int buffer[2][kFrameSamples]) {
@@ -729,50 +805,28 @@ void ReleaseAudioInput() noexcept {
 }
 
 int Read16LE(std::FILE* f) {
-    const int lo = ReadByte(f);
-    const int hi = ReadByte(f);
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+    bytes::StreamSource source(f);
+    return Field16(source, kLE);
 }
 
 int Read16BE(std::FILE* f) {
-    const int hi = ReadByte(f);
-    const int lo = ReadByte(f);
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+    bytes::StreamSource source(f);
+    return Field16(source, kBE);
 }
 
 std::int32_t Read32LE(std::FILE* f) {
-    const auto lo = static_cast<std::uint16_t>(Read16LE(f));
-    const auto hi = static_cast<std::uint16_t>(Read16LE(f));
-    return static_cast<std::int32_t>((std::uint32_t{hi} << 16) | lo);
+    bytes::StreamSource source(f);
+    return Field32(source, kLE);
 }
 
 std::int32_t Read32BE(std::FILE* f) {
-    const auto hi = static_cast<std::uint16_t>(Read16BE(f));
-    const auto lo = static_cast<std::uint16_t>(Read16BE(f));
-    return static_cast<std::int32_t>((std::uint32_t{hi} << 16) | lo);
+    bytes::StreamSource source(f);
+    return Field32(source, kBE);
 }
 
 double ReadExtended80BE(std::FILE* f) {
-    unsigned char b[10];
-    for (unsigned char& byte : b) {
-        byte = static_cast<unsigned char>(ReadByte(f));
-    }
-    const int exponent = ((b[0] & 0x7F) << 8) | b[1];
-    std::uint32_t hi = 0;
-    std::uint32_t lo = 0;
-    for (int i = 0; i < 4; ++i) {
-        hi = (hi << 8) | b[2 + i];
-        lo = (lo << 8) | b[6 + i];
-    }
-    if (exponent == 0 && hi == 0 && lo == 0 && (b[0] & 0x80) == 0) {
-        return 0.0;
-    }
-    if (exponent == 0x7FFF) {
-        return HUGE_VAL;
-    }
-    const double value =
-        std::ldexp(hi, exponent - 16383 - 31) + std::ldexp(lo, exponent - 16383 - 63);
-    return (b[0] & 0x80) != 0 ? -value : value;
+    bytes::StreamSource source(f);
+    return FieldExtended80(source);
 }
 
 std::size_t ReadRawBytes(std::FILE* f, unsigned char* buffer, std::size_t n) {
@@ -792,17 +846,8 @@ int SkipForward(std::FILE* f, long offset, int origin) {
         return 0;
     }
     if (origin == SEEK_CUR && offset >= 0) {
-        unsigned char discard[4096];
-        while (offset > 0) {
-            const auto want =
-                static_cast<std::size_t>(std::min<long>(offset, static_cast<long>(sizeof discard)));
-            const std::size_t got = std::fread(discard, 1, want, f);
-            if (got == 0) {
-                return -1;
-            }
-            offset -= static_cast<long>(got);
-        }
-        return 0;
+        const auto n = static_cast<std::uint64_t>(offset);
+        return bytes::DiscardBytes(f, n) == n ? 0 : -1;
     }
     Say("fskip problem: Mostly the return status of functions is not evaluate so it is more "
         "secure to polute <stderr>.\n");

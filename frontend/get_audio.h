@@ -1,6 +1,6 @@
 #pragma once
-// The front end's audio input (WAVE, AIFF/AIFC, raw PCM and MPEG Layer III, from a file or
-// standard input) and its WAVE output (the 44-byte header and 16-bit sample writing).
+// The front end's audio input: WAVE, AIFF/AIFC, raw PCM and MPEG Layer III, from a file or
+// standard input. Its WAVE output is in frontend/wave_output.h.
 //
 // One input is open at a time and its state is process-wide, because the front end runs
 // many times in one process: OpenAudioInput starts every run from a clean state, and
@@ -25,6 +25,26 @@ inline constexpr std::uint32_t kUnknownSampleCount = 0xFFFFFFFFu;
 // framenum. Meaningless while the input is not MPEG.
 extern mp3data_struct mp3InputInfo;
 
+// Why the WAVE or AIFF header parser refused a header; the input is then read as raw PCM.
+enum class HeaderRejection {
+    None,                // accepted, or no WAVE or AIFF header looked at
+    NoWaveForm,          // "RIFF" not followed by "WAVE"
+    EndsBeforeData,      // the input ends before a "data" chunk
+    FmtTooShort,         // a "fmt " chunk of fewer than 16 bytes
+    TooManyChunks,       // no "data" among the first 20 chunks
+    NoFmt,               // "data" comes before any "fmt "
+    NotPcm,              // a format tag other than 1 (plain PCM)
+    NoAiffForm,          // "FORM" not followed by "AIFF" or "AIFC"
+    EndsBeforeSound,     // the input ends before the "SSND" chunk's audio
+    NoSoundChunk,        // the FORM size ends before an "SSND" chunk
+    CommTooShort,        // a "COMM" chunk shorter than its own fields
+    UnknownCompression,  // AIFC compression other than NONE, twos or sowt
+    NotSixteenBits,      // a sample size other than 16
+    NotMonoOrStereo,     // neither 1 nor 2 channels
+    BlockSizeNotZero,    // an "SSND" block size other than 0
+    UnusableRate,        // a sample rate that is no usable integer (infinite, negative, huge)
+};
+
 // The input module's state. Every field is put back to the value shown by OpenAudioInput
 // and by ReleaseAudioInput; nothing carries over from one run to the next.
 struct AudioInputState {
@@ -46,19 +66,27 @@ struct AudioInputState {
     int pcmBitWidth = 16;
     // Byte-swap of PCM samples: the -x setting, recomputed by an AIFC header.
     bool pcmSwapBytes = false;
+    // Why the input's WAVE or AIFF header was refused.
+    HeaderRejection headerRejection = HeaderRejection::None;
 };
 
 // Read-only view of the module state (for tests and diagnostics).
 const AudioInputState& CurrentAudioInput();
 
-// Resets the module state, opens path ("-" is standard input) and identifies it by
+// Resets the module state, opens path ("-" is standard input; with settings.safeFiles only
+// a regular file) and identifies it by
 // settings.inputKind and, for non-MPEG kinds, by sniffing its first bytes; sets the input
 // sample rate, channel count and sample count on gfp (raw PCM keeps gfp's rate and
 // channels). May change settings.inputKind (never leaves it Unknown) and fills
 // settings.inputEncoderDelay/Padding from an MPEG LAME tag.
-// Fails: prints the reason (while settings.quietLevel < 10), releases everything this
-// module opened and throws FatalInputError{1}.
+// Fails: prints the reason (while settings.quietLevel < kQuietLevelSilent), releases everything
+// this module opened and throws FatalInputError{1}.
 void OpenAudioInput(lame_global_flags* gfp, const std::string& path);
+
+// OpenAudioInput for an input that is already open, such as bytes in memory (fmemopen):
+// the module takes stream and closes it; name stands for the path in messages. The bytes
+// from the stream's position to its end count as the file's size.
+void OpenAudioInputStream(lame_global_flags* gfp, std::FILE* stream, const std::string& name);
 
 // Delivers the next frame of at most 1152 samples per channel, full 32-bit scale (a 16-bit
 // sample occupies bits 31..16). Returns the count, 0 at the end of the input. A mono input
@@ -91,34 +119,5 @@ std::size_t ReadRawBytes(std::FILE* f, unsigned char* buffer, std::size_t n);
 // from the current position reads and discards instead, and fails (-1) when the input ends
 // first. Any other failed seek prints "fskip problem: ..." and returns -1.
 int SkipForward(std::FILE* f, long offset, int origin);
-
-// Opens the output: "-" is standard output, anything else is created or truncated for
-// reading and writing ("wb+"). Returns null when it cannot be opened; the caller reports.
-std::FILE* OpenOutputStream(const std::string& path);
-// Closes what OpenOutputStream gave: standard output is only flushed, never closed, since
-// the process goes on using it. Returns 0, or EOF when closing or flushing failed.
-int CloseOutputStream(std::FILE* f);
-
-// Writes the 44-byte RIFF/WAVE header at the stream's position: bytes is the data length
-// (the RIFF size wraps modulo 2^32). Returns -1 when the stream's error flag is set, else 0.
-int WriteWaveHeader(std::FILE* f, int bytes, int rate, int channels, int bits);
-// Little-endian 16 and 32 bits of value.
-void Write16LE(std::FILE* f, int value);
-void Write32LE(std::FILE* f, int value);
-// The n bytes at data, in memory order or from the last to the first.
-void WriteBytesInOrder(std::FILE* f, const void* data, int n);
-void WriteBytesReversed(std::FILE* f, const void* data, int n);
-
-// How WriteSampleFrames stores each 16-bit sample.
-enum class SampleByteOrder {
-    LittleEndian,  // Write16LE: the WAVE data
-    InOrder,       // WriteBytesInOrder: headerless output
-    Reversed,      // WriteBytesReversed: headerless output with -x
-};
-// Writes samples first..last-1 of left (and of right when channels is 2), interleaved,
-// each exactly as the per-sample writer of order would, in one buffered write: the decode
-// loop's per-frame fast path.
-void WriteSampleFrames(std::FILE* f, const short* left, const short* right, int first, int last,
-                       int channels, SampleByteOrder order);
 
 }  // namespace frontend

@@ -131,19 +131,22 @@ WordResult HandlePositional(Walk& walk, const char* word) {
 }
 
 WordResult HandleShortBundle(Walk& walk, const char* letters) {
+    // An unknown letter ends the walk after this word, but the letters after it still
+    // take effect, as they would in a word of their own.
+    bool unknownLetter = false;
+    Outcome outcome = Outcome::Continue;
     for (const char* letter = letters; *letter != '\0'; ++letter) {
         const char* rest = letter + 1;
         bool fromRest = *rest != '\0';
         const char* value = fromRest ? rest : walk.NextWord();
         bool valueUsed = false;
-        Outcome outcome = Outcome::Continue;
         if (!options_detail::HandleShortOption(walk, *letter, value, valueUsed, outcome)) {
             std::fprintf(stderr, "%s: unrec option %c\n", walk.programName, *letter);
-            walk.error = true;
-            return WordResult::Stop;
+            unknownLetter = true;
+            continue;
         }
         if (outcome != Outcome::Continue || walk.error) {
-            return walk.error ? WordResult::Stop : FromOutcome(outcome);
+            break;
         }
         if (valueUsed) {
             if (fromRest) {
@@ -152,7 +155,11 @@ WordResult HandleShortBundle(Walk& walk, const char* letters) {
             walk.TakeNextWord();
         }
     }
-    return WordResult::Next;
+    if (walk.error || unknownLetter) {
+        walk.error = true;
+        return WordResult::Stop;
+    }
+    return FromOutcome(outcome);
 }
 
 WordResult HandleWord(Walk& walk) {
@@ -200,7 +207,7 @@ int FinishWalk(Walk& walk) {
         if (walk.inPath[0] == '-') {
             walk.outPath = "-";
         } else {
-            walk.outPath = walk.inPath.substr(0, 1021);
+            walk.outPath = walk.inPath.substr(0, kDerivedStemLength);
             walk.outPath += lame_get_decode_only(gfp) ? ".wav" : ".mp3";
         }
     }
@@ -335,7 +342,7 @@ InputKind InputKindFromName(const std::string& name) {
 
 void FixLongFileName(std::string& path) {
     std::string found = platform::LongFileName(path);
-    if (found.empty() || found.size() >= 1021) {
+    if (found.empty() || found.size() >= kDerivedStemLength) {
         return;
     }
     // The platform's own separators: on POSIX a backslash or colon is part of a name, and
@@ -349,7 +356,7 @@ void FixLongFileName(std::string& path) {
     }
     if (separator == std::string::npos) {
         path = found;
-    } else if (separator + found.size() + 1 < 1021) {
+    } else if (separator + found.size() + 1 < kDerivedStemLength) {
         path.replace(separator + 1, std::string::npos, found);
     }
 }

@@ -5,9 +5,19 @@
 //
 // Messages go to stderr; information texts (help, licence, genre list, preset help) to
 // stdout. Not re-entrant: it writes the process-wide frontend::settings.
+//
+// Which file holds what:
+//   options.cpp          the walk over the words, LAMEOPT, names, paths and numbers, and
+//                        the usage, version and bitrate-table texts
+//   options_table.cpp    every short letter and long name and what each one sets, the
+//                        resample rates and --priority
+//   options_presets.cpp  the --preset names and their help
+//   options_help.cpp     the short and long help, the licence and the genre lines
+// options_walk.h is the walk's state, shared by the first two and private to them.
 
 #include <lame/lame.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,6 +29,12 @@ namespace frontend {
 // Longest path the parser stores. Longer input, output, no-gap and no-gap folder paths
 // are refused, never cut: a cut path can name a different file.
 constexpr int kMaxPathLength = 1024;
+
+// Room for a stored path and its end, as the classic front end's buffers had it.
+inline constexpr std::size_t kPathBufferSize = static_cast<std::size_t>(kMaxPathLength) + 1;
+// The longest part of a path a derived name keeps, leaving room for a four-character
+// ending such as ".mp3".
+inline constexpr std::size_t kDerivedStemLength = kPathBufferSize - 4;
 
 // LAMEOPT words taken after the program word; later words are ignored.
 constexpr int kMaxEnvironmentWords = 126;
@@ -46,7 +62,8 @@ int ParseEnvironmentOptions(lame_global_flags* gfp, const char* text, std::strin
 InputKind InputKindFromName(const std::string& name);
 
 // Replaces the last component of path by the name the file system reports for it. Leaves
-// the path alone when the file is not found or the result would reach 1021 characters.
+// the path alone when the file is not found or the result would reach kDerivedStemLength
+// characters.
 void FixLongFileName(std::string& path);
 
 // Compares ASCII-case-insensitively until the end of a or the first difference; returns

@@ -7,6 +7,7 @@
 
 #include "frontend/options.h"
 #include "frontend/options_walk.h"
+#include "platform/files.h"
 #include "platform/process.h"
 
 namespace frontend {
@@ -111,7 +112,7 @@ Outcome Track(Walk& walk) {
     if (!settings.ignoreTagErrors && *value != '\0') {
         long number = ReadInteger(value);
         if (number < 0 || number > 255) {
-            if (settings.quietLevel < 10) {
+            if (settings.quietLevel < kQuietLevelSilent) {
                 std::fprintf(stderr, "The track number has to be between 0 and 255.\n");
             }
             return Outcome::Fail;
@@ -130,7 +131,7 @@ Outcome Genre(Walk& walk) {
         std::fprintf(stderr, "Unknown genre: '%s'.  Specify genre name or number\n", value);
         return Outcome::Fail;
     }
-    if (settings.quietLevel < 10) {
+    if (settings.quietLevel < kQuietLevelSilent) {
         std::fprintf(stderr, "Unknown genre: '%s'.  Setting to 'Other'\n", value);
     }
     id3tag_set_genre(walk.gfp, "other");
@@ -163,7 +164,7 @@ Outcome Priority(Walk& walk) {
 
 Outcome NsPsyTune2(Walk& walk) {
     const char* fileName = TakeValue(walk);
-    std::FILE* file = std::fopen(fileName, "r");
+    std::FILE* file = platform::OpenFileForReading(fileName);
     if (file == nullptr) {
         std::fprintf(stderr, "nspsytune2 : error opening %s\n", fileName);
         return kGoOn;
@@ -188,6 +189,26 @@ Outcome NogapOut(Walk& walk) {
     return StorePath(walk, walk.outPath, TakeValue(walk)) ? kGoOn : Outcome::Fail;
 }
 
+// The rows that hand the library one thing and go on: a fixed value (or none), the next
+// word, or the next word as a number.
+template <auto kSetter, auto... kValue>
+Outcome Set(Walk& walk, const char*) {
+    kSetter(walk.gfp, kValue...);
+    return kGoOn;
+}
+
+template <auto kSetter>
+Outcome SetText(Walk& walk, const char*) {
+    kSetter(walk.gfp, TakeValue(walk));
+    return kGoOn;
+}
+
+template <auto kSetter>
+Outcome SetFloat(Walk& walk, const char*) {
+    kSetter(walk.gfp, ToFloat(ReadFloat(TakeValue(walk))));
+    return kGoOn;
+}
+
 struct LongOption {
     const char* name;
     Outcome (*apply)(Walk& walk, const char* typedName);
@@ -200,39 +221,19 @@ const LongOption kLongOptions[] = {
          lame_set_out_samplerate(w.gfp, ToOutputSampleRate(ReadFloat(TakeValue(w))));
          return kGoOn;
      }},
-    {"vbr-old",
-     [](Walk& w, const char*) {
-         lame_set_VBR(w.gfp, vbr_rh);
-         return kGoOn;
-     }},
-    {"vbr-new",
-     [](Walk& w, const char*) {
-         lame_set_VBR(w.gfp, vbr_mtrh);
-         return kGoOn;
-     }},
-    {"vbr-mtrh",
-     [](Walk& w, const char*) {
-         lame_set_VBR(w.gfp, vbr_mtrh);
-         return kGoOn;
-     }},
-    {"cbr",
-     [](Walk& w, const char*) {
-         lame_set_VBR(w.gfp, vbr_off);
-         return kGoOn;
-     }},
+    {"vbr-old", Set<lame_set_VBR, vbr_rh>},
+    {"vbr-new", Set<lame_set_VBR, vbr_mtrh>},
+    {"vbr-mtrh", Set<lame_set_VBR, vbr_mtrh>},
+    {"cbr", Set<lame_set_VBR, vbr_off>},
     {"abr", [](Walk& w, const char*) { return Abr(w); }},
-    {"r3mix",
-     [](Walk& w, const char*) {
-         lame_set_preset(w.gfp, R3MIX);
-         return kGoOn;
-     }},
+    {"r3mix", Set<lame_set_preset, R3MIX>},
     {"bitwidth",
      [](Walk& w, const char*) {
          settings.inputBitWidth = ReadInt(TakeValue(w));
          return kGoOn;
      }},
-    // Raw input is always signed little-endian here; these are kept so scripts that
-    // spell it out still parse.
+    // Raw input is read one way only: signed (8-bit: unsigned) and big-endian unless -x
+    // swaps it. These are kept so scripts that spell a format out still parse.
     {"signed", [](Walk&, const char*) { return kGoOn; }},
     {"unsigned", [](Walk&, const char*) { return kGoOn; }},
     {"little-endian", [](Walk&, const char*) { return kGoOn; }},
@@ -251,68 +252,24 @@ const LongOption kLongOptions[] = {
     {"tape", DeprecatedPreset},
     {"cd", DeprecatedPreset},
     {"studio", DeprecatedPreset},
-    {"noshort",
-     [](Walk& w, const char*) {
-         lame_set_no_short_blocks(w.gfp, 1);
-         return kGoOn;
-     }},
-    {"short",
-     [](Walk& w, const char*) {
-         lame_set_no_short_blocks(w.gfp, 0);
-         return kGoOn;
-     }},
-    {"allshort",
-     [](Walk& w, const char*) {
-         lame_set_force_short_blocks(w.gfp, 1);
-         return kGoOn;
-     }},
-    {"decode",
-     [](Walk& w, const char*) {
-         lame_set_decode_only(w.gfp, 1);
-         return kGoOn;
-     }},
+    {"noshort", Set<lame_set_no_short_blocks, 1>},
+    {"short", Set<lame_set_no_short_blocks, 0>},
+    {"allshort", Set<lame_set_force_short_blocks, 1>},
+    {"decode", Set<lame_set_decode_only, 1>},
     {"decode-mp3delay",
      [](Walk& w, const char*) {
          settings.userDecoderDelay = ReadInt(TakeValue(w));
          settings.userDecoderDelaySet = 1;
          return kGoOn;
      }},
-    {"nores",
-     [](Walk& w, const char*) {
-         lame_set_disable_reservoir(w.gfp, 1);
-         return kGoOn;
-     }},
-    {"strictly-enforce-ISO",
-     [](Walk& w, const char*) {
-         lame_set_strict_ISO(w.gfp, 1);
-         return kGoOn;
-     }},
-    {"scale",
-     [](Walk& w, const char*) {
-         lame_set_scale(w.gfp, ToFloat(ReadFloat(TakeValue(w))));
-         return kGoOn;
-     }},
-    {"scale-l",
-     [](Walk& w, const char*) {
-         lame_set_scale_left(w.gfp, ToFloat(ReadFloat(TakeValue(w))));
-         return kGoOn;
-     }},
-    {"scale-r",
-     [](Walk& w, const char*) {
-         lame_set_scale_right(w.gfp, ToFloat(ReadFloat(TakeValue(w))));
-         return kGoOn;
-     }},
+    {"nores", Set<lame_set_disable_reservoir, 1>},
+    {"strictly-enforce-ISO", Set<lame_set_strict_ISO, 1>},
+    {"scale", SetFloat<lame_set_scale>},
+    {"scale-l", SetFloat<lame_set_scale_left>},
+    {"scale-r", SetFloat<lame_set_scale_right>},
     {"noasm", [](Walk& w, const char*) { return NoAsm(w); }},
-    {"freeformat",
-     [](Walk& w, const char*) {
-         lame_set_free_format(w.gfp, 1);
-         return kGoOn;
-     }},
-    {"replaygain-fast",
-     [](Walk& w, const char*) {
-         lame_set_findReplayGain(w.gfp, 1);
-         return kGoOn;
-     }},
+    {"freeformat", Set<lame_set_free_format, 1>},
+    {"replaygain-fast", Set<lame_set_findReplayGain, 1>},
     {"replaygain-accurate",
      [](Walk& w, const char*) {
          lame_set_decode_on_the_fly(w.gfp, 1);
@@ -337,58 +294,18 @@ const LongOption kLongOptions[] = {
          return kGoOn;
      }},
     {"priority", [](Walk& w, const char*) { return Priority(w); }},
-    {"tt",
-     [](Walk& w, const char*) {
-         id3tag_set_title(w.gfp, TakeValue(w));
-         return kGoOn;
-     }},
-    {"ta",
-     [](Walk& w, const char*) {
-         id3tag_set_artist(w.gfp, TakeValue(w));
-         return kGoOn;
-     }},
-    {"tl",
-     [](Walk& w, const char*) {
-         id3tag_set_album(w.gfp, TakeValue(w));
-         return kGoOn;
-     }},
-    {"ty",
-     [](Walk& w, const char*) {
-         id3tag_set_year(w.gfp, TakeValue(w));
-         return kGoOn;
-     }},
-    {"tc",
-     [](Walk& w, const char*) {
-         id3tag_set_comment(w.gfp, TakeValue(w));
-         return kGoOn;
-     }},
+    {"tt", SetText<id3tag_set_title>},
+    {"ta", SetText<id3tag_set_artist>},
+    {"tl", SetText<id3tag_set_album>},
+    {"ty", SetText<id3tag_set_year>},
+    {"tc", SetText<id3tag_set_comment>},
     {"tn", [](Walk& w, const char*) { return Track(w); }},
     {"tg", [](Walk& w, const char*) { return Genre(w); }},
-    {"add-id3v2",
-     [](Walk& w, const char*) {
-         id3tag_add_v2(w.gfp);
-         return kGoOn;
-     }},
-    {"id3v1-only",
-     [](Walk& w, const char*) {
-         id3tag_v1_only(w.gfp);
-         return kGoOn;
-     }},
-    {"id3v2-only",
-     [](Walk& w, const char*) {
-         id3tag_v2_only(w.gfp);
-         return kGoOn;
-     }},
-    {"space-id3v1",
-     [](Walk& w, const char*) {
-         id3tag_space_v1(w.gfp);
-         return kGoOn;
-     }},
-    {"pad-id3v2",
-     [](Walk& w, const char*) {
-         id3tag_pad_v2(w.gfp);
-         return kGoOn;
-     }},
+    {"add-id3v2", Set<id3tag_add_v2>},
+    {"id3v1-only", Set<id3tag_v1_only>},
+    {"id3v2-only", Set<id3tag_v2_only>},
+    {"space-id3v1", Set<id3tag_space_v1>},
+    {"pad-id3v2", Set<id3tag_pad_v2>},
     {"genre-list",
      [](Walk&, const char*) {
          id3tag_genre_list(PrintGenreLine, stdout);
@@ -419,16 +336,8 @@ const LongOption kLongOptions[] = {
              lame_set_highpasswidth);
      }},
     {"comp", [](Walk& w, const char*) { return Comp(w); }},
-    {"notemp",
-     [](Walk& w, const char*) {
-         lame_set_useTemporal(w.gfp, 0);
-         return kGoOn;
-     }},
-    {"interch",
-     [](Walk& w, const char*) {
-         lame_set_interChRatio(w.gfp, ToFloat(ReadFloat(TakeValue(w))));
-         return kGoOn;
-     }},
+    {"notemp", Set<lame_set_useTemporal, 0>},
+    {"interch", SetFloat<lame_set_interChRatio>},
     {"temporal-masking",
      [](Walk& w, const char*) {
          lame_set_useTemporal(w.gfp, ReadInteger(TakeValue(w)) != 0 ? 1 : 0);
@@ -451,8 +360,8 @@ const LongOption kLongOptions[] = {
     {"ns-treble", [](Walk& w, const char*) { return SetNsField(w, 14); }},
     {"ns-sfb21", [](Walk& w, const char*) { return SetNsField(w, 20); }},
     {"nspsytune2", [](Walk& w, const char*) { return NsPsyTune2(w); }},
-    {"quiet", [](Walk&, const char*) { return SetQuietLevel(10); }},
-    {"silent", [](Walk&, const char*) { return SetQuietLevel(10); }},
+    {"quiet", [](Walk&, const char*) { return SetQuietLevel(kQuietLevelSilent); }},
+    {"silent", [](Walk&, const char*) { return SetQuietLevel(kQuietLevelSilent); }},
     {"brief", [](Walk&, const char*) { return SetQuietLevel(-5); }},
     {"verbose", [](Walk&, const char*) { return SetQuietLevel(-10); }},
     {"ignore-tag-errors",
@@ -508,11 +417,7 @@ const LongOption kLongOptions[] = {
          w.nogap = true;
          return kGoOn;
      }},
-    {"athaa-sensitivity",
-     [](Walk& w, const char*) {
-         lame_set_athaa_sensitivity(w.gfp, ToFloat(ReadFloat(TakeValue(w))));
-         return kGoOn;
-     }},
+    {"athaa-sensitivity", SetFloat<lame_set_athaa_sensitivity>},
 };
 
 // "-e": n none, 5 50/15 microseconds, c CCITT J.17.
@@ -681,7 +586,7 @@ bool HandleShortOption(Walk& walk, char letter, const char* value, bool& valueUs
             return true;
         }
         case 'S':
-            settings.quietLevel = 10;
+            settings.quietLevel = kQuietLevelSilent;
             return true;
         case 't':
             lame_set_bWriteVbrTag(gfp, 0);

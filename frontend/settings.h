@@ -24,6 +24,10 @@ inline bool IsMpegKind(InputKind kind) {
            kind == InputKind::MpegLayer3;
 }
 
+// The quietLevel --silent, --quiet and -S set; the front end's notes and warnings are
+// printed only below it.
+inline constexpr int kQuietLevelSilent = 10;
+
 struct FrontEndSettings {
     // Not reset by a parse: FrontEndMain sets Unknown once per run before parsing. Set by
     // -r, --mp1input, --mp2input, --mp3input, else from the input name at the end of a
@@ -55,6 +59,14 @@ struct FrontEndSettings {
     int inputEncoderPadding = 0;
     // --bitwidth, bits per raw PCM sample. Starts at 16; not reset.
     int inputBitWidth = 16;
+    // False: the files are whatever the user names (chimewick-mp3, as command-line
+    // encoders do). True for songsifter's own requests: the input is opened only when it is
+    // a regular file (a named pipe would block the program), and the output is created as
+    // a new file, whatever sits at its name (a link, a hard link to the song) being
+    // replaced as a name, never written through. No option sets it and no parse resets it:
+    // MP3Handler sets it for the length of one request and puts false back however the
+    // request ends.
+    bool safeFiles = false;
 };
 
 extern FrontEndSettings settings;

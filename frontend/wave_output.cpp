@@ -1,40 +1,26 @@
-// The WAVE output side of the input module: opening the output, the 44-byte header and the
-// byte writers of 16-bit samples.
+#include "frontend/wave_output.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "bytes/endian.h"
+#include "bytes/wave_header.h"
 #include "frontend/get_audio.h"
+#include "frontend/settings.h"
+#include "platform/files.h"
 
 namespace frontend {
-
-namespace {
-
-void PutLE16(unsigned char*& at, std::uint32_t value) {
-    *at++ = static_cast<unsigned char>(value & 0xFF);
-    *at++ = static_cast<unsigned char>((value >> 8) & 0xFF);
-}
-
-void PutLE32(unsigned char*& at, std::uint32_t value) {
-    PutLE16(at, value & 0xFFFF);
-    PutLE16(at, value >> 16);
-}
-
-void PutText(unsigned char*& at, const char* text) {
-    const std::size_t n = std::strlen(text);
-    std::memcpy(at, text, n);
-    at += n;
-}
-
-}  // namespace
 
 std::FILE* OpenOutputStream(const std::string& path) {
     // POSIX streams have no text mode, so standard output is already binary.
     if (path == "-") {
         return stdout;
     }
+    if (settings.safeFiles) {
+        return platform::CreateNewFile(path);
+    }
     // Readable too: the library reads the file back when it writes the LAME tag.
-    return std::fopen(path.c_str(), "wb+");
+    return platform::OpenFileForWriting(path);
 }
 
 int CloseOutputStream(std::FILE* f) {
@@ -45,33 +31,17 @@ int CloseOutputStream(std::FILE* f) {
 }
 
 int WriteWaveHeader(std::FILE* f, int bytes, int rate, int channels, int bits) {
-    // Every size field is 32 or 16 bits in the file and wraps there; computing in unsigned
-    // arithmetic keeps a huge placeholder length well defined.
-    const auto bytesPerSample = static_cast<std::uint32_t>((static_cast<long long>(bits) + 7) / 8);
-    const auto dataBytes = static_cast<std::uint32_t>(bytes);
-    const auto frameBytes = static_cast<std::uint32_t>(channels) * bytesPerSample;
-    unsigned char header[44];
-    unsigned char* at = header;
-    PutText(at, "RIFF");
-    PutLE32(at, dataBytes + 36);
-    PutText(at, "WAVEfmt ");
-    PutLE32(at, 16);
-    PutLE16(at, 1);
-    PutLE16(at, static_cast<std::uint32_t>(channels));
-    PutLE32(at, static_cast<std::uint32_t>(rate));
-    PutLE32(at, static_cast<std::uint32_t>(rate) * frameBytes);
-    PutLE16(at, frameBytes);
-    PutLE16(at, static_cast<std::uint32_t>(bits));
-    PutText(at, "data");
-    PutLE32(at, dataBytes);
-    std::fwrite(header, 1, sizeof header, f);
+    // Every size field is 32 or 16 bits in the file and wraps there, so a huge placeholder
+    // length is well defined.
+    bytes::WriteWaveHeader(f, static_cast<std::uint32_t>(bytes), static_cast<std::uint32_t>(rate),
+                           static_cast<std::uint16_t>(channels), static_cast<std::uint16_t>(bits));
     return std::ferror(f) ? -1 : 0;
 }
 
 void Write16LE(std::FILE* f, int value) {
-    const auto v = static_cast<unsigned>(value);
-    std::putc(static_cast<int>(v & 0xFF), f);
-    std::putc(static_cast<int>((v >> 8) & 0xFF), f);
+    std::uint8_t b[2];
+    bytes::StoreLE16(b, static_cast<std::uint16_t>(value));
+    std::fwrite(b, 1, sizeof b, f);
 }
 
 void Write32LE(std::FILE* f, int value) {

@@ -8,9 +8,17 @@
 
 #include "frontend/options.h"
 
-// --? pauses on standard input, which must be at its end; help texts would bury the log.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    return std::freopen("/dev/null", "r", stdin) && std::freopen("/dev/null", "w", stdout) ? 0 : 1;
+// --? pauses on standard input, which must be at its end. The usage and help texts would
+// bury the log (and the disk): libFuzzer is told to close standard output and error for
+// the target while keeping its own reports; a -close_fd_mask given later still wins.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static std::vector<char*> args(*argv, *argv + *argc);
+    static char quiet[] = "-close_fd_mask=3";
+    args.insert(args.begin() + 1, quiet);
+    args.push_back(nullptr);
+    *argc = static_cast<int>(args.size() - 1);
+    *argv = args.data();
+    return std::freopen("/dev/null", "r", stdin) ? 0 : 1;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,21 +1,18 @@
 #!/bin/sh
-# Installs a build into a scratch prefix and checks what the desktop needs: both programs,
-# a valid desktop entry and icon, the Dolphin service menu, the Thunar action, and that the
-# GNOME Files script hands songs (and only songs) to songsifter.
+# Installs a build into a scratch prefix (with blanks, a quote and a dollar in its name)
+# and checks what the desktop needs: both programs, a valid desktop entry and icon, and
+# that the desktop entry, the Dolphin service menu, the Thunar action and the GNOME Files
+# script start the installed program by its absolute path, songs (and only songs) one
+# after another.
 # Usage: check-install.sh CMAKE BUILD_DIR
 set -eu
+check=check-install
+. "$(dirname "$0")/check-common.sh"
 cmake=$1
 build=$2
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT INT TERM
-fail() {
-    echo "check-install: $*" >&2
-    exit 1
-}
-
-prefix=$scratch/prefix
-"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+prefix="$scratch/pre fix's \$HOME"
+install_build "$cmake" "$build" "$prefix"
 
 [ -x "$prefix/bin/songsifter" ] || fail "bin/songsifter was not installed"
 if [ -e "$build/chimewick-mp3" ]; then
@@ -24,8 +21,7 @@ fi
 
 # The installed program works on its own: without a display, and with a display that
 # cannot be opened, which makes it load its window-system library from the prefix.
-printf 'RIFF\044\000\000\000WAVEfmt \020\000\000\000\001\000\001\000\100\037\000\000\100\037\000\000\001\000\010\000data\000\000\000\000' \
-    >"$scratch/empty.wav"
+write_empty_wave "$scratch/empty.wav"
 for display in "" ":97"; do
     out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" \
           "$prefix/bin/songsifter" "$scratch/empty.wav" 2>/dev/null || true)
@@ -34,6 +30,12 @@ for display in "" ":97"; do
         *) fail "the installed songsifter did not run (DISPLAY='$display'): $out" ;;
     esac
 done
+
+# Console mode starts at once because it loads no part of the window system.
+loaded=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_DEBUG=files \
+    "$prefix/bin/songsifter" "$scratch/empty.wav" 2>&1 >/dev/null | grep -o 'libQt6[A-Za-z]*' |
+    sort -u || true)
+[ -z "$loaded" ] || fail "console mode loaded $loaded"
 
 share=$prefix/share
 entry=$share/applications/chimewick.desktop
@@ -44,7 +46,7 @@ thunar=$share/chimewick/thunar-make-ringtone.xml
 for file in "$entry" "$icon" "$menu" "$script" "$thunar"; do
     [ -f "$file" ] || fail "$file was not installed"
 done
-[ -x "$menu" ] || fail "the service menu is not executable"
+[ -x "$menu" ] || fail "the service menu outside /usr is not executable"
 [ -x "$script" ] || fail "the GNOME Files script is not executable"
 
 desktop-file-validate "$entry" || fail "the desktop entry is not valid"
@@ -56,26 +58,23 @@ unexpected=$(printf '%s\n' "$report" |
             -e 'key "Actions" is present in group "Desktop Entry", but the type is "Service"' |
     grep . || true)
 [ -z "$unexpected" ] || fail "the service menu is not valid: $unexpected"
-
-grep -qx 'Exec=songsifter %f' "$entry" || fail "the desktop entry does not start songsifter"
-grep -qx 'Exec=songsifter %f' "$menu" || fail "the service menu does not start songsifter"
 grep -q '^Icon=chimewick$' "$entry" || fail "the desktop entry does not name the icon"
 for type in audio/mpeg audio/x-wav; do
-    grep -q "^MimeType=.*$type;" "$entry" || fail "the desktop entry does not take $type"
     grep -q "^MimeType=.*$type;" "$menu" || fail "the service menu does not take $type"
 done
-grep -q '<command>.*songsifter.*%F</command>' "$thunar" || fail "the Thunar action lacks songsifter"
 
-# The GNOME Files script, with a stand-in songsifter that records its arguments.
-songs=$scratch/songs
-mkdir "$songs" "$songs/folder.mp3"
+# From here the installed songsifter is a stand-in that records each run, taking a moment
+# so that runs started together would overlap in the record.
 calls=$scratch/calls
-cat >"$scratch/songsifter" <<STUB
+cat >"$prefix/bin/songsifter" <<STUB
 #!/bin/sh
-printf '%s\n' "\$*" >>"$calls"
+echo "begin \$*" >>"$calls"
+sleep 0.2
+echo "end \$*" >>"$calls"
 exit 1
 STUB
-chmod +x "$scratch/songsifter"
+songs=$scratch/songs
+mkdir "$songs" "$songs/folder.mp3"
 : >"$songs/Ünïcode Song.mp3"
 : >"$songs/LOUD.WAV"
 : >"$songs/notes.txt"
@@ -83,19 +82,80 @@ chmod +x "$scratch/songsifter"
 printf 'RIFF\044\000\000\000WAVEfmt \020\000\000\000\001\000\001\000\104\254\000\000' >"$songs/take1"
 printf '\210\130\001\000\002\000\020\000data\000\000\000\000' >>"$songs/take1"
 
-run_script() {
-    env -u DISPLAY -u WAYLAND_DISPLAY CHIMEWICK_SONGSIFTER="$scratch/songsifter" "$@" 2>/dev/null
+# The record of runs that one after another made each of the given songs.
+one_after_another() {
+    for song; do
+        printf 'begin %s\nend %s\n' "$song" "$song"
+    done
 }
+
+# Runs a command line the way a file manager does, on the given files: %F stands for all
+# of them in one run, %f for one run each, started together (as Dolphin does). Quoting is
+# the POSIX shell's, which the desktop-entry quoting rules and GLib's parser (Thunar) share.
+# PATH has no songsifter on it, as for a user who has not logged in again since installing.
+launch() {
+    command_line=$1
+    shift
+    : >"$calls"
+    case "$command_line" in
+        *%F*) run_words "${command_line%%%F*}" "$@" ;;
+        *%f*)
+            for file; do
+                run_words "${command_line%%%f*}" "$file" &
+            done
+            wait
+            ;;
+        *) fail "no file in the command line: $command_line" ;;
+    esac
+}
+
+# run_words WORDS FILE...: WORDS is shell-quoted text, the files are appended to it.
+run_words() {
+    words=$1
+    shift
+    eval "set -- $words \"\$@\""
+    env -u DISPLAY -u WAYLAND_DISPLAY PATH=/usr/bin:/bin "$@" 2>/dev/null || true
+}
+
+# The Exec value of a desktop file's group, with the key's string escapes undone.
+exec_of() {
+    sed -n "/^\[$2\]/,/^\[/s/^Exec=//p" "$1" | sed 's/\\\\/\\/g'
+}
+
+launch "$(exec_of "$entry" 'Desktop Entry')" "$songs/LOUD.WAV"
+[ "$(cat "$calls")" = "$(one_after_another "$songs/LOUD.WAV")" ] ||
+    fail "the desktop entry did not start the installed songsifter: $(cat "$calls")"
+tryexec=$(sed -n 's/^TryExec=//p' "$entry" | sed 's/\\\\/\\/g')
+[ "$tryexec" = "$prefix/bin/songsifter" ] || fail "TryExec names $tryexec"
+
+launch "$(exec_of "$menu" 'Desktop Action makeRingtone')" "$songs/Ünïcode Song.mp3" \
+    "$songs/LOUD.WAV"
+[ "$(cat "$calls")" = "$(one_after_another "$songs/Ünïcode Song.mp3" "$songs/LOUD.WAV")" ] ||
+    fail "the service menu did not make the songs one after another: $(cat "$calls")"
+
+command_line=$(sed -n 's:.*<command>\(.*\)</command>.*:\1:p' "$thunar" |
+    sed -e 's/&lt;/</g' -e 's/&gt;/>/g' -e "s/&apos;/'/g" -e 's/&quot;/"/g' -e 's/&amp;/\&/g')
+launch "$command_line" "$songs/LOUD.WAV" "$songs/Ünïcode Song.mp3"
+[ "$(cat "$calls")" = "$(one_after_another "$songs/LOUD.WAV" "$songs/Ünïcode Song.mp3")" ] ||
+    fail "the Thunar action did not make the songs one after another: $(cat "$calls")"
+grep -q '<action>' "$thunar" && [ "$(grep -c '<action>' "$thunar")" -eq 1 ] ||
+    fail "the Thunar snippet must hold the opening tag once, outside its comment"
+
+# GNOME Files: local selections come in a variable, one path a line; only songs are taken.
+: >"$calls"
 selection=$(printf '%s\n' "$songs/Ünïcode Song.mp3" "$songs/notes.txt" "$songs/LOUD.WAV" \
     "$songs/folder.mp3" "$songs/take1")
-run_script NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="$selection" "$script"
-expected=$(printf '%s\n' "$songs/Ünïcode Song.mp3" "$songs/LOUD.WAV" "$songs/take1")
-[ "$(cat "$calls")" = "$expected" ] || fail "the script started songsifter with: $(cat "$calls")"
+env -u DISPLAY -u WAYLAND_DISPLAY PATH=/usr/bin:/bin \
+    NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="$selection" "$script" 2>/dev/null
+[ "$(cat "$calls")" = "$(one_after_another "$songs/Ünïcode Song.mp3" "$songs/LOUD.WAV" \
+    "$songs/take1")" ] || fail "the GNOME Files script started songsifter with: $(cat "$calls")"
 
 # Without that variable (remote folders, a run by hand) the arguments name the files,
 # relative to the folder shown.
 : >"$calls"
-(cd "$songs" && run_script "$script" "notes.txt" "Ünïcode Song.mp3")
-[ "$(cat "$calls")" = "Ünïcode Song.mp3" ] || fail "the script started songsifter with: $(cat "$calls")"
+(cd "$songs" && env -u DISPLAY -u WAYLAND_DISPLAY "$script" "notes.txt" "Ünïcode Song.mp3" \
+    2>/dev/null)
+[ "$(cat "$calls")" = "$(one_after_another "Ünïcode Song.mp3")" ] ||
+    fail "the script started songsifter with: $(cat "$calls")"
 
 echo "check-install: all installed files are in place"

@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "platform/console.h"
+#include "platform/process.h"
 
 namespace platform {
 namespace {
@@ -27,7 +28,10 @@ ConsoleUserInterface::ConsoleUserInterface()
 
 ConsoleUserInterface::~ConsoleUserInterface() { EndBarLine(); }
 
-void ConsoleUserInterface::CatchInterrupts() { std::signal(SIGINT, OnInterrupt); }
+void ConsoleUserInterface::CatchInterrupts() {
+    std::signal(SIGINT, OnInterrupt);
+    CatchTerminationRequests();
+}
 
 void ConsoleUserInterface::ShowInformation(const std::string& text) {
     EndBarLine();
@@ -68,7 +72,10 @@ void ConsoleUserInterface::SetProgressPosition(int position) {
     }
 }
 
-bool ConsoleUserInterface::CancelRequested() const { return interrupted != 0; }
+// A termination request is never cleared: it cancels whichever conversion is running then.
+bool ConsoleUserInterface::CancelRequested() const {
+    return interrupted != 0 || TerminationRequested();
+}
 
 void ConsoleUserInterface::DrawBar() {
     if (!drawBar_) {

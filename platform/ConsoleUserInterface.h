@@ -1,7 +1,8 @@
 #pragma once
 // The user-interface port for a machine without a display: every message box becomes one
 // line "Caption: text" on standard output, the bar is drawn on standard error when that is
-// a terminal, and Ctrl+C counts as a confirmed Cancel. Nothing ever waits for input.
+// a terminal, and Ctrl+C (or SIGTERM, SIGHUP) counts as a confirmed Cancel. Nothing ever waits for
+// input.
 
 #include <cstdio>
 
@@ -27,8 +28,8 @@ public:
     void ProcessMessages() override {}
     bool CancelRequested() const override;
 
-    // Routes SIGINT to the cancel flag while this object is installed; a second Ctrl+C
-    // ends the process the ordinary way.
+    // Routes SIGINT, SIGTERM and SIGHUP to the cancel flag while this object is installed,
+    // so a conversion stops and cleans up; a second Ctrl+C ends the process the ordinary way.
     void CatchInterrupts();
 
 private:

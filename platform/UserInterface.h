@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Exception.h"
+
 namespace platform {
 
 class UserInterface {
@@ -36,6 +38,21 @@ UserInterface& Ui();
 // Makes ui the current implementation and returns the previous one; nullptr reinstalls
 // the silent one. The caller keeps ownership.
 UserInterface* InstallUi(UserInterface* ui);
+
+// Runs action; when it fails, shows the user what went wrong with show (an information box
+// unless told otherwise): an Exception's own text, or unknownText for anything else.
+template <typename Action>
+void RunShowingErrors(
+    Action&& action, const std::string& unknownText,
+    void (UserInterface::*show)(const std::string&) = &UserInterface::ShowInformation) {
+    try {
+        action();
+    } catch (const Exception& e) {
+        (Ui().*show)(e.Message());
+    } catch (...) {
+        (Ui().*show)(unknownText);
+    }
+}
 
 // Installs ui for the life of one scope (tests, harnesses).
 class ScopedUi {

@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <random>
 #include <vector>
 
 namespace platform {
@@ -92,17 +95,76 @@ std::FILE* OpenRegularFileForReading(const std::string& path) {
     return f;
 }
 
-std::FILE* CreateNewFileForWriting(const std::string& path) {
+std::FILE* OpenFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+
+std::FILE* OpenFileForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb+"); }
+
+std::FILE* CreateNewFile(const std::string& path) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return nullptr;
+    }
     unlink(path.c_str());
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         return nullptr;
     }
-    std::FILE* f = fdopen(fd, "wb");
+    std::FILE* f = fdopen(fd, "w+b");
     if (!f) {
+        int saved = errno;
         close(fd);
+        unlink(path.c_str());
+        errno = saved;
     }
     return f;
+}
+
+std::string CreateUniqueFile(const std::string& stem, const std::string& suffix) {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    // Taken names are rare; a bounded number of tries keeps a folder full of them from
+    // turning into a hang.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = stem;
+        for (std::size_t i = 0; i < kUniqueNameChars; ++i) {
+            name += kLetters[pick(generator)];
+        }
+        name += suffix;
+        int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            close(fd);
+            return name;
+        }
+        if (errno != EEXIST) {
+            return std::string();
+        }
+    }
+    return std::string();
+}
+
+bool MayReplaceFile(const std::string& path) {
+    struct stat info;
+    if (path.empty() || lstat(path.c_str(), &info) != 0) {
+        // Nothing there to protect; creating the file will tell whether the name is usable.
+        return true;
+    }
+    if (S_ISLNK(info.st_mode)) {
+        return true;
+    }
+    if (S_ISDIR(info.st_mode) || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return false;
+    }
+    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    return !from.empty() && !to.empty() && rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::size_t FileNameLimit(const std::string& folder) {
+    long limit = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : static_cast<std::size_t>(NAME_MAX);
 }
 
 std::string LongFileName(const std::string& path) {

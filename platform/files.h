@@ -1,5 +1,6 @@
 #pragma once
-// File-system services: current directory, path splitting, existence, deletion, size.
+// File-system services: current directory, path splitting, existence, deletion, size, and
+// creating files so that nothing already at a name is ever written through.
 // Paths are narrow strings in the system's encoding (UTF-8 on Debian), never reinterpreted.
 
 #include <cstdint>
@@ -38,10 +39,45 @@ bool SameFile(const std::string& a, const std::string& b);
 // pipe or device would block or never end, so it is refused instead of opened.
 std::FILE* OpenRegularFileForReading(const std::string& path);
 
-// Creates path as a new, empty file for binary writing, after deleting whatever file was
-// there: created exclusively and never through a symbolic link, so nothing that appears at
-// the name meanwhile is written through. nullptr when it cannot be created.
-std::FILE* CreateNewFileForWriting(const std::string& path);
+// Opens whatever is at path for binary reading, as a command-line tool does: a named pipe
+// or device too. nullptr (errno set) when it cannot be opened.
+std::FILE* OpenFileForReading(const std::string& path);
+
+// Opens path for reading and writing, created or emptied, as a command-line tool does: a
+// link at the name is written through. nullptr (errno set) when it cannot be opened.
+std::FILE* OpenFileForWriting(const std::string& path);
+
+// Creates path as a new, empty regular file open for reading and writing, never through a
+// link: whatever is at the name (a file, a link, a hard link to another file) is removed as
+// a name first, and the file is then created exclusively, so anything planted there in
+// between makes the creation fail instead of being written through.
+// Fails: nullptr, errno set; a folder at the name stays as it is.
+std::FILE* CreateNewFile(const std::string& path);
+
+// The number of random characters CreateUniqueFile puts between stem and suffix.
+inline constexpr std::size_t kUniqueNameChars = 6;
+
+// Creates a new, empty file named stem + kUniqueNameChars random letters and digits +
+// suffix, exclusively and never through a link, trying fresh names while one is taken, so
+// no other run or process can own the same file. The caller keeps the name within the
+// folder's limit (FileNameLimit).
+// Returns the name created; empty (errno set) when no file could be created.
+std::string CreateUniqueFile(const std::string& stem, const std::string& suffix);
+
+// True when nothing is at path or what is there may be replaced as a name: a link, or a
+// file this user may write. False for a folder and for a write-protected file: one that
+// this user may not write, or that nobody may (which also holds back the super-user).
+bool MayReplaceFile(const std::string& path);
+
+// Gives the file from the name to in one step: whatever was at to is replaced as a name
+// (never written through), and to never names a partial file. False (errno set) when the
+// move failed; both names are then as they were.
+bool RenameFile(const std::string& from, const std::string& to);
+
+// The longest file name, in bytes, the folder allows (its file system's limit). An empty
+// folder means the current one.
+std::size_t FileNameLimit(const std::string& folder);
+
 // The name of the file as the file system reports it (the last component only), or an
 // empty string when the path names nothing. On POSIX this is the path's own last
 // component when the file exists.

@@ -1,9 +1,11 @@
 #include "platform/process.h"
 
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -24,7 +26,37 @@ std::vector<Hook>& Hooks() {
 int nextHookId = 1;
 std::function<void(int)> interceptor;
 
+volatile std::sig_atomic_t terminationRequested = 0;
+int terminationPipe[2] = {-1, -1};
+
+extern "C" void OnTerminationRequest(int) {
+    terminationRequested = 1;
+    if (terminationPipe[1] >= 0) {
+        // Non-blocking: a full pipe already says what one more byte would.
+        ssize_t ignored = write(terminationPipe[1], "t", 1);
+        (void)ignored;
+    }
+}
+
 }  // namespace
+
+int CatchTerminationRequests(bool alsoInterrupt) {
+    if (terminationPipe[0] < 0 && pipe2(terminationPipe, O_NONBLOCK | O_CLOEXEC) != 0) {
+        terminationPipe[0] = terminationPipe[1] = -1;
+    }
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationRequest;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+    if (alsoInterrupt) {
+        sigaction(SIGINT, &action, nullptr);
+    }
+    return terminationPipe[0];
+}
+
+bool TerminationRequested() { return terminationRequested != 0; }
 
 int AddExitHook(std::function<void()> hook) {
     Hooks().push_back({nextHookId, std::move(hook)});

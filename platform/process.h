@@ -18,6 +18,16 @@ void RemoveExitHook(int id);
 // Pass an empty function to restore the real exit.
 void SetExitInterceptor(std::function<void(int)> interceptor);
 
+// From this call on, SIGTERM and SIGHUP (a shutdown, a closed terminal) no longer end the
+// process at once: each one sets the flag TerminationRequested reports and makes a byte
+// readable on the returned descriptor, so an event loop can watch for it. The process is
+// then expected to clean up and end. Returns the descriptor, or -1 when no pipe could be
+// made (the flag works all the same); later calls return the same one. With
+// alsoInterrupt, Ctrl+C (SIGINT) is a termination request too: where there are windows,
+// nobody is watching a console for a cancel.
+int CatchTerminationRequests(bool alsoInterrupt = false);
+bool TerminationRequested();
+
 // Lets the process run on every processor the system has online. Failures are ignored.
 void UseAllProcessors();
 

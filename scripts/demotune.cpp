@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "bytes/endian.h"
+#include "bytes/wave_header.h"
+
 namespace {
 
 constexpr int kRate = 44100;
@@ -84,27 +87,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto put16 = [&](std::uint16_t v) {
-        std::fputc(v & 0xFF, out);
-        std::fputc(v >> 8, out);
-    };
-    auto put32 = [&](std::uint32_t v) {
-        put16(static_cast<std::uint16_t>(v & 0xFFFF));
-        put16(static_cast<std::uint16_t>(v >> 16));
+        std::uint8_t b[2];
+        bytes::StoreLE16(b, v);
+        std::fwrite(b, 1, sizeof b, out);
     };
     const std::size_t frames = static_cast<std::size_t>(total * kRate);
-    std::uint32_t dataSize = static_cast<std::uint32_t>(frames * 4);
-    std::fputs("RIFF", out);
-    put32(dataSize + 36);
-    std::fputs("WAVEfmt ", out);
-    put32(16);
-    put16(1);
-    put16(2);
-    put32(kRate);
-    put32(kRate * 4);
-    put16(4);
-    put16(16);
-    std::fputs("data", out);
-    put32(dataSize);
+    bytes::WriteWaveHeader(out, static_cast<std::uint32_t>(frames * 4), kRate, 2, 16);
 
     // Rendered one verse at a time, so an hour-long song needs no more memory than a verse.
     double verseSeconds = 2 * kBeat;

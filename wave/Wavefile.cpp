@@ -1,8 +1,5 @@
 #include "wave/Wavefile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -10,6 +7,9 @@
 #include <new>
 #include <vector>
 
+#include "bytes/chunks.h"
+#include "bytes/endian.h"
+#include "bytes/source.h"
 #include "platform/Exception.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"
@@ -21,11 +21,9 @@ using platform::Exception;
 constexpr std::size_t kCopyBlock = 1024;
 constexpr int kSnippetBarEnd = 75;
 
+const char* const kUnreadableHeader = "Error: Could not read wave file header!";
 const char* const kReadFailure = "Error: could not read properly from wave file!";
 const char* const kWriteFailure = "Error: could not write properly to snippet file!";
-
-// A failure that is not one of the named checks; the catcher shows its general text.
-struct UnnamedFailure {};
 
 // Owns a C stream; closes it however the scope is left.
 class Stream {
@@ -57,102 +55,146 @@ private:
 
 bool ReadExactly(std::FILE* f, void* into, std::size_t n) { return std::fread(into, 1, n, f) == n; }
 
-std::uint32_t LittleEndian32(const std::uint8_t* b) {
-    return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+void Show(const std::string& text) { platform::Ui().ShowInformation(text); }
+
+// The data length streaming writers put in the header when they cannot go back to fix it.
+constexpr std::uint32_t kLengthUnknown = 0xFFFFFFFFu;
+
+// The cut is made by byte counts, so whole seconds must be whole blocks: at least one
+// channel, a byte rate above 0, a block alignment that holds one sample of every channel, and a
+// byte rate that is a whole number of blocks. Plain PCM (tag 1), whose layout is known, must also
+// have the byte rate its samples make. Any other format tag, channel count or sample width passes:
+// the samples themselves are never interpreted.
+WaveHeaderRejection CheckWholeBlocks(const WaveHeaderFields& h) {
+    if (h.channels == 0) {
+        return WaveHeaderRejection::NoChannels;
+    }
+    if (h.blockAlign == 0) {
+        return WaveHeaderRejection::NoBlockAlign;
+    }
+    if (h.byteRate == 0) {
+        return WaveHeaderRejection::ZeroByteRate;
+    }
+    if (h.byteRate % h.blockAlign != 0) {
+        return WaveHeaderRejection::ByteRateNotWholeBlocks;
+    }
+    if (8u * h.blockAlign < static_cast<std::uint32_t>(h.channels) * h.bitsPerSample) {
+        return WaveHeaderRejection::BlockTooSmall;
+    }
+    if (h.formatTag == 1 && static_cast<std::uint64_t>(h.sampleRate) * h.blockAlign != h.byteRate) {
+        return WaveHeaderRejection::PcmByteRateMismatch;
+    }
+    return WaveHeaderRejection::None;
 }
 
-std::uint16_t LittleEndian16(const std::uint8_t* b) {
-    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-}
-
-void PutLittleEndian32(std::uint8_t* b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[i] = static_cast<std::uint8_t>(v >> (8 * i));
+// What the user is told for each refusal.
+const char* RejectionText(WaveHeaderRejection reason) {
+    switch (reason) {
+        case WaveHeaderRejection::CannotOpen:
+            return "Error: This file could not be opened!";
+        case WaveHeaderRejection::NoRiff:
+            return "Error: The input file is not a valid Sound File!";
+        case WaveHeaderRejection::NoWaveFmt:
+            return "Error: The input file is not a valid Wave File!";
+        default:
+            return kUnreadableHeader;
     }
 }
 
-void Show(const std::string& text) { platform::Ui().ShowInformation(text); }
-
 }  // namespace
+
+const char* const kSnippetExistsText =
+    "Error: The snippet file already exists and could not be deleted!";
+const char* const kSnippetNotWritableText = "Error: Snippet File could be opened for writing!";
 
 WaveFile::WaveFile(std::string name) : fileName(std::move(name)) {}
 
 WaveFile::~WaveFile() = default;
 
+WaveHeaderRejection ParseWaveFileHeader(bytes::ByteSource& file, WaveHeaderFields& h) {
+    std::uint8_t b[20];
+    if (file.Read(b, 4) != 4 || std::memcmp(b, "RIFF", 4) != 0) {
+        return WaveHeaderRejection::NoRiff;
+    }
+    // A short read here shows in the next comparison.
+    file.ReadPadded(b, 4, 0);
+    std::uint32_t riff = bytes::LoadLE32(b);
+    // The fmt chunk must come first: "WAVE" is followed directly by "fmt ".
+    if (file.Read(b, 8) != 8 || std::memcmp(b, "WAVEfmt ", 8) != 0) {
+        return WaveHeaderRejection::NoWaveFmt;
+    }
+    if (file.Read(b, 20) != 20) {
+        return WaveHeaderRejection::FmtTruncated;
+    }
+    h.fmtSize = bytes::LoadLE32(b);
+    h.formatTag = bytes::LoadLE16(b + 4);
+    h.channels = bytes::LoadLE16(b + 6);
+    h.sampleRate = bytes::LoadLE32(b + 8);
+    h.byteRate = bytes::LoadLE32(b + 12);
+    h.blockAlign = bytes::LoadLE16(b + 16);
+    h.bitsPerSample = bytes::LoadLE16(b + 18);
+    // The next chunk starts behind the whole fmt body, whatever its declared size; a size
+    // below 16 just means the walk goes on from inside the fields read above.
+    bytes::ChunkWalker walk(file, bytes::ByteOrder::LittleEndian, 20 + std::uint64_t{h.fmtSize});
+    bytes::Chunk chunk;
+    do {
+        if (!walk.Next(chunk)) {
+            return WaveHeaderRejection::EndsBeforeData;
+        }
+    } while (chunk.id != bytes::FourCC("data"));
+    h.headerSize = static_cast<std::int64_t>(chunk.BodyOffset());
+    h.dataSize = chunk.size;
+    if (h.dataSize == kLengthUnknown) {
+        // Written while streaming, before the length was known: the audio is whatever
+        // the file holds, and a snippet's RIFF size counts only what it copies.
+        const std::int64_t size = file.Size();
+        if (size < 0) {
+            return WaveHeaderRejection::SizeUnknown;
+        }
+        std::int64_t held = std::max<std::int64_t>(size - h.headerSize, 0);
+        h.dataSize = static_cast<std::uint32_t>(std::min<std::int64_t>(held, kLengthUnknown - 1));
+        riff = static_cast<std::uint32_t>(h.headerSize - 8) + h.dataSize;
+    }
+    h.riffSize = riff;
+    return CheckWholeBlocks(h);
+}
+
 bool WaveFile::ReadHeader() {
     headerRead = false;
-    Stream file;
-    try {
-        file.reset(platform::OpenRegularFileForReading(fileName));
-        if (!file) {
-            throw Exception("Error: This file could not be opened!");
-        }
-        std::uint8_t b[16];
-        if (!ReadExactly(file.get(), b, 4) || std::memcmp(b, "RIFF", 4) != 0) {
-            throw Exception("Error: The input file is not a valid Sound File!");
-        }
-        // A short read here shows in the next comparison.
-        std::uint8_t riffField[4] = {0, 0, 0, 0};
-        (void)ReadExactly(file.get(), riffField, 4);
-        std::uint32_t riff = LittleEndian32(riffField);
-        // The fmt chunk must come first: "WAVE" is followed directly by "fmt ".
-        if (!ReadExactly(file.get(), b, 8) || std::memcmp(b, "WAVEfmt ", 8) != 0) {
-            throw Exception("Error: The input file is not a valid Wave File!");
-        }
-        std::uint8_t fmt[20];
-        if (!ReadExactly(file.get(), fmt, sizeof fmt)) {
-            throw UnnamedFailure{};
-        }
-        std::uint32_t fmtLength = LittleEndian32(fmt);
-        // The next chunk starts behind the whole fmt body, whatever its declared size; a size
-        // below 16 just means the walk goes on from inside the fields read above.
-        std::int64_t next = 20 + static_cast<std::int64_t>(fmtLength);
-        for (;;) {
-            if (fseeko(file.get(), static_cast<off_t>(next), SEEK_SET) != 0 ||
-                !ReadExactly(file.get(), b, 8)) {
-                // The file ends before any "data" chunk.
-                throw UnnamedFailure{};
-            }
-            std::uint32_t size = LittleEndian32(b + 4);
-            if (std::memcmp(b, "data", 4) == 0) {
-                headerSize = next + 8;
-                dataSize = size;
-                break;
-            }
-            // Sizes are unsigned, so every step moves forward and the walk ends at the end
-            // of the file at the latest.
-            next += 8 + static_cast<std::int64_t>(size);
-        }
-        std::uint32_t rate = LittleEndian32(fmt + 12);
-        if (rate == 0) {
-            throw UnnamedFailure{};
-        }
-        riffSize = riff;
-        fmtSize = fmtLength;
-        formatTag = LittleEndian16(fmt + 4);
-        channels = LittleEndian16(fmt + 6);
-        sampleRate = LittleEndian32(fmt + 8);
-        byteRate = rate;
-        blockAlign = LittleEndian16(fmt + 16);
-        bitsPerSample = LittleEndian16(fmt + 18);
-        durationSeconds =
-            static_cast<std::int32_t>(std::min<std::uint32_t>(dataSize / byteRate, INT32_MAX));
-        file.Close();
-        headerRead = true;
-        return true;
-    } catch (const Exception& e) {
-        file.Close();
-        Show(e.Message());
-    } catch (...) {
-        file.Close();
-        Show("Error: Could not read wave file header!");
+    Stream file(platform::OpenRegularFileForReading(fileName));
+    WaveHeaderFields fields;
+    if (!file) {
+        rejection = WaveHeaderRejection::CannotOpen;
+    } else {
+        bytes::StreamSource source(file.get());
+        rejection = ParseWaveFileHeader(source, fields);
     }
-    return false;
+    file.Close();
+    if (rejection != WaveHeaderRejection::None) {
+        Show(RejectionText(rejection));
+        return false;
+    }
+    static_cast<WaveHeaderFields&>(*this) = fields;
+    durationSeconds =
+        static_cast<std::int32_t>(std::min<std::uint32_t>(dataSize / byteRate, INT32_MAX));
+    headerRead = true;
+    return true;
 }
 
 bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t length) {
     Stream source;
     Stream snippet;
+    bool created = false;
+    // Whatever went wrong, a partial snippet is no snippet: the file made here goes again.
+    auto fail = [&](const std::string& text) {
+        snippet.Close();
+        source.Close();
+        if (created) {
+            platform::DeleteFile(target);
+        }
+        Show(text);
+        return false;
+    };
     try {
         if (!headerRead) {
             throw Exception("Error: Must read wave file header first!");
@@ -171,20 +213,15 @@ bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t
         if (!source) {
             throw Exception("Error: Wave File could be opened for reading!");
         }
-        if (platform::FileExists(target) && !platform::DeleteFile(target)) {
-            throw Exception("Error: The snippet file already exists and could not be deleted!");
+        if (platform::FileExists(target) &&
+            (!platform::MayReplaceFile(target) || !platform::DeleteFile(target))) {
+            throw Exception(kSnippetExistsText);
         }
-        // O_EXCL and O_NOFOLLOW: the name was just freed, so whatever appears there now (a
-        // link planted meanwhile, say) is not written through.
-        int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        std::FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-        if (!out) {
-            if (fd >= 0) {
-                close(fd);
-            }
-            throw Exception("Error: Snippet File could be opened for writing!");
+        snippet.reset(platform::CreateNewFile(target));
+        if (!snippet) {
+            throw Exception(kSnippetNotWritableText);
         }
-        snippet.reset(out);
+        created = true;
 
         std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBlock]);
         if (!buffer) {
@@ -208,7 +245,7 @@ bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t
         // the id "data" unchanged, then the new data size.
         std::uint8_t field[4];
         put("RIFF", 4);
-        PutLittleEndian32(field, riff);
+        bytes::StoreLE32(field, riff);
         put(field, 4);
         if (fseeko(source.get(), 8, SEEK_SET) != 0) {
             throw Exception(kReadFailure);
@@ -218,7 +255,7 @@ bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t
             copy(piece);
             left -= static_cast<std::int64_t>(piece);
         }
-        PutLittleEndian32(field, n);
+        bytes::StoreLE32(field, n);
         put(field, 4);
 
         // A negative start (songs shorter than the automatic offset) means the first byte.
@@ -246,13 +283,8 @@ bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t
         source.Close();
         return true;
     } catch (const Exception& e) {
-        snippet.Close();
-        source.Close();
-        Show(e.Message());
+        return fail(e.Message());
     } catch (...) {
-        snippet.Close();
-        source.Close();
-        Show("Error: Could not write snippet!");
+        return fail("Error: Could not write snippet!");
     }
-    return false;
 }

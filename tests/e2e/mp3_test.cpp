@@ -27,9 +27,11 @@ ProcessResult Mp3Tool(const std::vector<std::string>& args, std::vector<std::str
     return RunProcess(ChimewickMp3Path(), args, options);
 }
 
-ProcessResult Songsifter(const std::string& song, std::vector<std::string> env = {}) {
+ProcessResult Songsifter(const std::string& song, std::vector<std::string> env = {},
+                         const std::string& workingDir = "") {
     ProcessOptions options;
     options.setEnv = std::move(env);
+    options.workingDir = workingDir;
     options.timeoutSeconds = 300;
     return RunProcess(SongsifterPath(), {song}, options);
 }
@@ -133,6 +135,21 @@ TEST(Mp3Ringtone, LameoptChangesTheRingtonesEncoding) {
     EXPECT_EQ(d.channels, 1);
 }
 
+TEST(Mp3Ringtone, ASongThatCannotBeReachedFailsLikeAMissingOne) {
+    TempDir music, scratch;
+    MakeToneSong(music / "song.mp3", 40, 44100, 2, scratch.path());
+    ASSERT_TRUE(WriteFileBytes(music / "notes.txt", Bytes(10, 'n')));
+    // The same name in the folder the program starts in must not be taken instead.
+    for (const std::string& path : {music / "missing.mp3", std::string("/nonexistent/dir/song.mp3"),
+                                    music / "notes.txt/song.mp3"}) {
+        SCOPED_TRACE(path);
+        ProcessResult r = Songsifter(path, {}, music.path());
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.out, "Information: No ringtone was created.\n");
+        EXPECT_EQ(music.List(), std::vector<std::string>({"notes.txt", "song.mp3"}));
+    }
+}
+
 TEST(Mp3Tool, ResultCodesBecomeExitStatuses) {
     TempDir dir;
     std::string wav = dir / "a.wav";
@@ -168,4 +185,46 @@ TEST(Mp3Tool, EncodesFromStandardInputToStandardOutput) {
     EXPECT_EQ(r.exitStatus, 0) << r.err;
     ASSERT_GT(r.out.size(), 1000u);
     EXPECT_EQ(static_cast<unsigned char>(r.out[0]), 0xFF) << "MP3 frames, no tag rewrite";
+}
+
+TEST(Mp3Tool, SummariesNeverMixIntoAudioOnStandardOutput) {
+    TempDir dir;
+    std::string wav = dir / "a.wav";
+    ASSERT_TRUE(WriteFileBytes(wav, SimpleWave(2, 44100, 16, ToneSecondsPcm16(2, 44100, 2))));
+    ASSERT_EQ(Mp3Tool({"--silent", wav, dir / "a.mp3"}).exitStatus, 0);
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        std::string input;
+        const char* summary;
+    } cases[] = {
+        {"encode", {}, wav, "ReplayGain: "},
+        {"encode with clipping report", {"--clipdetect"}, wav, "The waveform does not clip"},
+        {"decode", {"--decode"}, dir / "a.mp3", "skipping initial"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> quiet = c.options;
+        quiet.insert(quiet.end(), {"--silent", c.input, "-"});
+        std::vector<std::string> talking = c.options;
+        talking.insert(talking.end(), {c.input, "-"});
+        ProcessResult silent = Mp3Tool(quiet);
+        ProcessResult summarised = Mp3Tool(talking);
+        EXPECT_EQ(summarised.exitStatus, 0) << summarised.err;
+        ASSERT_GT(silent.out.size(), 1000u);
+        EXPECT_TRUE(summarised.out == silent.out) << "the audio on standard output differs";
+        EXPECT_NE(summarised.err.find(c.summary), std::string::npos) << summarised.err;
+    }
+}
+
+TEST(Mp3Tool, AFileNamedDashIsNotStandardInput) {
+    TempDir dir;
+    Bytes wav = SimpleWave(1, 22050, 16, ToneSecondsPcm16(1, 22050, 1));
+    ASSERT_TRUE(WriteFileBytes(dir / "-", Bytes(10, 'x')));
+    ProcessOptions options;
+    options.stdinData.assign(wav.begin(), wav.end());
+    options.workingDir = dir.path();
+    ProcessResult r = RunProcess(ChimewickMp3Path(), {"--silent", "-", "./-"}, options);
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_GT(ReadFileBytes(dir / "-").size(), 1000u) << "the MP3 went into the file named -";
 }

@@ -80,20 +80,26 @@ TEST(SongsifterConsole, BareNameIsLookedForInTheCurrentFolder) {
 
 TEST(SongsifterConsole, ReportsFailuresAsTwoLinesAndLeavesTheFolderAlone) {
     TempDir dir;
+    Bytes audio;
     ASSERT_TRUE(WriteFileBytes(dir / "notes.wav", Bytes(300, 'n')));
+    ASSERT_TRUE(WriteFileBytes(dir / "song.wav", CountingSong(40, &audio)));
+    const std::string cannotOpen =
+        "Information: Error: This file could not be opened!\n"
+        "Information: There was a problem reading the song file. Could not make ringtone.\n";
     struct Case {
         std::string arg;
         std::string out;
     } cases[] = {
-        {dir / "missing.wav",
-         "Information: Error: This file could not be opened!\n"
-         "Information: There was a problem reading the song file. Could not make ringtone.\n"},
+        {dir / "missing.wav", cannotOpen},
         {dir / "notes.wav",
          "Information: Error: The input file is not a valid Sound File!\n"
          "Information: There was a problem reading the song file. Could not make ringtone.\n"},
-        {"\" \"",
-         "Information: Error: This file could not be opened!\n"
-         "Information: There was a problem reading the song file. Could not make ringtone.\n"},
+        {"\" \"", cannotOpen},
+        {"  ", cannotOpen},
+        // A folder that cannot be entered: the song of the same name in the folder the
+        // program started in is not the one asked for.
+        {"/nonexistent/dir/song.wav", cannotOpen},
+        {dir / "notes.wav/song.wav", cannotOpen},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arg);
@@ -101,11 +107,11 @@ TEST(SongsifterConsole, ReportsFailuresAsTwoLinesAndLeavesTheFolderAlone) {
         EXPECT_EQ(r.exitStatus, 1);
         EXPECT_EQ(r.out, c.out);
     }
-    EXPECT_EQ(dir.List(), std::vector<std::string>({"notes.wav"}));
+    EXPECT_EQ(dir.List(), std::vector<std::string>({"notes.wav", "song.wav"}));
 }
 
 TEST(SongsifterConsole, GuiModeWithoutADisplaySaysSoAndExitsWithOne) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"\"\""}, {"  "}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"\"\""}, {""}}) {
         ProcessResult r = Songsifter(args);
         EXPECT_FALSE(r.timedOut);
         EXPECT_EQ(r.exitStatus, 1);

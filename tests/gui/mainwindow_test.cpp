@@ -20,6 +20,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "tests/gui/GuiFixture.h"
+#include "tests/support/ExitStatus.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/TempDir.h"
 
@@ -30,10 +31,6 @@ namespace {
 const char* const kSelectSong = "You must select a song before creating a ring tone!";
 const char* const kSuccess = "The ringtone was successfully created!";
 constexpr std::uint32_t kRate = 8000;  // 8-bit mono: one byte per sample, 8000 per second
-
-struct ExitCalled {
-    int status;
-};
 
 }  // namespace
 
@@ -405,15 +402,7 @@ TEST_F(MainWindow, DestroyingTheWindowDeletesOnlyAPendingTemporaryFile) {
 }
 
 TEST_F(MainWindow, ExitEndsTheProcessWithStatusOne) {
-    platform::SetExitInterceptor([](int status) { throw ExitCalled{status}; });
-    int status = -1;
-    try {
-        form().exitButton->click();
-    } catch (const ExitCalled& e) {
-        status = e.status;
-    }
-    platform::SetExitInterceptor(nullptr);
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(ExitStatusOf([&] { form().exitButton->click(); }), 1);
     EXPECT_TRUE(ui.messages.empty()) << "without asking";
 }
 

@@ -59,13 +59,12 @@ TEST(PackagingFiles, IconIsAWellFormedSquareSvg) {
     EXPECT_EQ(svg.rootAttributes.value("viewBox").toString(), "0 0 256 256");
 }
 
-TEST(PackagingFiles, ThunarActionIsOneWellFormedActionStartingSongsifter) {
-    const Parsed action = ParseXml(CHIMEWICK_SOURCE_DIR "/packaging/thunar-make-ringtone.xml");
+TEST(PackagingFiles, ThunarActionIsOneWellFormedActionForAllSelectedSongs) {
+    const Parsed action = ParseXml(CHIMEWICK_SOURCE_DIR "/packaging/thunar-make-ringtone.xml.in");
     ASSERT_TRUE(action.error.isEmpty()) << action.error.toStdString();
     EXPECT_EQ(action.root, "action");
     EXPECT_EQ(action.childTexts.value("name"), "Make Ringtone");
     EXPECT_EQ(action.childTexts.value("icon"), "chimewick");
-    EXPECT_TRUE(action.childTexts.value("command").contains("songsifter \"$song\""));
     EXPECT_TRUE(action.childTexts.value("command").endsWith("%F"));
     EXPECT_TRUE(action.childTexts.contains("audio-files"));
     EXPECT_FALSE(action.childTexts.value("unique-id").isEmpty());

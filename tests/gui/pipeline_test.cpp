@@ -1,4 +1,8 @@
 #include <QProgressBar>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "app/Mainform.h"
@@ -8,7 +12,9 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "tests/gui/GuiFixture.h"
+#include "tests/support/ExitStatus.h"
 #include "tests/support/AudioBuilders.h"
+#include "tests/support/Mp3Builder.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
@@ -20,10 +26,8 @@ const char* const kReadProblem =
     "There was a problem reading the song file. Could not make ringtone.";
 const char* const kSnippetProblem =
     "There was a problem creating the ring tone. Could not make ringtone.";
-
-struct ExitCalled {
-    int status;
-};
+const char* const kSnippetExists =
+    "Error: The snippet file already exists and could not be deleted!";
 
 }  // namespace
 
@@ -69,6 +73,35 @@ TEST(RingtoneNames, InsertTheSuffixBeforeTheLastFourCharactersOfTheName) {
         SCOPED_TRACE(c.song);
         EXPECT_EQ(IsMp3Song(c.song), c.mp3);
         EXPECT_EQ(InsertRingtoneSuffix(c.song), c.ringtone);
+    }
+}
+
+TEST(RingtoneNames, NamesThatWouldPassTheFileSystemsLimitAreCutBetweenCharacters) {
+    const std::string a250(250, 'a');
+    std::string accented;  // 125 two-byte characters
+    while (accented.size() < 250) {
+        accented += "é";
+    }
+    struct Case {
+        std::string song;
+        std::string ringtone;       // at a limit of 255 bytes
+        std::string temporaryStem;  // reserving 29 bytes behind it
+    } cases[] = {
+        {"/m/song.mp3", "/m/song_Chimewick_Ringtone.mp3", "/m/song.mp3_TEMP"},
+        {std::string(232, 'a') + ".mp3", std::string(232, 'a') + "_Chimewick_Ringtone.mp3",
+         std::string(221, 'a') + "_TEMP"},
+        {a250 + "x.mp3", std::string(232, 'a') + "_Chimewick_Ringtone.mp3",
+         std::string(221, 'a') + "_TEMP"},
+        {accented + "x.wav", accented.substr(0, 232) + "_Chimewick_Ringtone.wav",
+         accented.substr(0, 220) + "_TEMP"},
+        // Named like its own shortened ringtone: the ringtone must not take the song's name.
+        {std::string(232, 'a') + "_Chimewick_Ringtone.mp3",
+         std::string(231, 'a') + "_Chimewick_Ringtone.mp3", std::string(221, 'a') + "_TEMP"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.song);
+        EXPECT_EQ(RingtoneFileName(c.song, 255), c.ringtone);
+        EXPECT_EQ(TemporaryNameStem(c.song, 29, 255), c.temporaryStem);
     }
 }
 
@@ -168,13 +201,119 @@ TEST_F(Pipeline, ZeroLengthSongIsRefusedByTheSnippetWriter) {
     EXPECT_FALSE(ChimewickProgress->isVisible());
 }
 
-TEST_F(Pipeline, TruncatedAudioLeavesThePartialSnippetAndSaysSo) {
+TEST_F(Pipeline, TruncatedAudioLeavesNoPartialRingtoneAndSaysSo) {
     std::string song = MakeWaveSong("cut.wav", 180);
     std::filesystem::resize_file(song, 44 + 60 * 8000);
     Select(song);
     EXPECT_EQ(RaisedBy(*FormMain), kSnippetProblem);
     EXPECT_EQ(ui.Texts(),
               std::vector<std::string>({"Error: could not read properly from wave file!"}));
+    EXPECT_EQ(dir.List(), std::vector<std::string>({"cut.wav"}));
+}
+
+TEST_F(Pipeline, AWriteProtectedEarlierRingtoneIsRefusedNotReplaced) {
+    Mp3Options fortySeconds;
+    fortySeconds.seconds = 40;
+    struct Case {
+        const char* song;
+        Bytes bytes;
+        const char* ringtone;
+    } cases[] = {
+        {"song.wav", SimpleWave(1, 8000, 8, CountingBytes(8000 * 40)),
+         "song_Chimewick_Ringtone.wav"},
+        {"song.mp3", EncodeMp3(fortySeconds).bytes, "song_Chimewick_Ringtone.mp3"},
+    };
+    const Bytes earlier(3000, 'e');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.song);
+        ui.messages.clear();
+        ASSERT_TRUE(WriteFileBytes(dir / c.song, c.bytes));
+        ASSERT_TRUE(WriteFileBytes(dir / c.ringtone, earlier));
+        // No write permission for anybody holds back the super-user too.
+        ASSERT_EQ(chmod((dir / c.ringtone).c_str(), 0444), 0);
+        Select(dir / c.song);
+        EXPECT_EQ(RaisedBy(*FormMain), kSnippetProblem);
+        EXPECT_EQ(ui.Texts(), std::vector<std::string>({kSnippetExists}));
+        EXPECT_EQ(ReadFileBytes(dir / c.ringtone), earlier);
+        EXPECT_EQ(dir.List(), std::vector<std::string>({c.song, c.ringtone}));
+        std::filesystem::remove(dir / c.song);
+        std::filesystem::remove(dir / c.ringtone);
+    }
+}
+
+TEST_F(Pipeline, FailuresAfterAGoodDecodeRemoveEveryFileOfTheRun) {
+    Mp3Options fortySeconds, underASecond;
+    fortySeconds.seconds = 40;
+    underASecond.seconds = 0;
+    underASecond.extraSamples = 20000;
+    enum class Trouble { None, GarbageForTheDecodedWave, FullDiskWhileEncoding };
+    struct Case {
+        const char* name;
+        Bytes song;
+        Trouble trouble;
+        const char* raised;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {"header: the decoded file is not a WAVE",
+         EncodeMp3(fortySeconds).bytes,
+         Trouble::GarbageForTheDecodedWave,
+         kReadProblem,
+         {"Error: The input file is not a valid Sound File!"}},
+        {"snippet: not a whole second of audio",
+         EncodeMp3(underASecond).bytes,
+         Trouble::None,
+         kSnippetProblem,
+         {"Error: The snippet must have positive length!"}},
+        {"encode: the disk fills up",
+         EncodeMp3(fortySeconds).bytes,
+         Trouble::FullDiskWhileEncoding,
+         "No ringtone was created.",
+         {}},
+    };
+    const Bytes earlier(3000, 'e');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.messages.clear();
+        ASSERT_TRUE(WriteFileBytes(dir / "song.mp3", c.song));
+        ASSERT_TRUE(WriteFileBytes(dir / "song_Chimewick_Ringtone.mp3", earlier));
+        Select(dir / "song.mp3");
+        // Only the whole-song road decodes into a WAVE file that is read back.
+        FormMain->excerptRoad = c.trouble != Trouble::GarbageForTheDecodedWave;
+        rlimit saved;
+        getrlimit(RLIMIT_FSIZE, &saved);
+        bool troubled = false;
+        ui.onProcessMessages = [&](int) {
+            int bar = ChimewickProgress->Progress->value();
+            if (troubled || c.trouble == Trouble::None) {
+                return;
+            }
+            if (c.trouble == Trouble::GarbageForTheDecodedWave && bar > 5) {
+                // The decoder goes on writing the file it opened; the name now holds junk.
+                for (const auto& name : dir.List()) {
+                    if (name.find("_TEMP") != std::string::npos) {
+                        std::filesystem::remove(dir / name);
+                        troubled = WriteFileBytes(dir / name, Bytes(100, 'x'));
+                    }
+                }
+            } else if (c.trouble == Trouble::FullDiskWhileEncoding && bar > 76) {
+                // A file-size limit set once the encoder writes stands in for a full disk.
+                signal(SIGXFSZ, SIG_IGN);
+                rlimit full{1, saved.rlim_max};
+                troubled = setrlimit(RLIMIT_FSIZE, &full) == 0;
+            }
+        };
+        std::string raised = RaisedBy(*FormMain);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, SIG_DFL);
+        ui.onProcessMessages = nullptr;
+        EXPECT_EQ(troubled, c.trouble != Trouble::None);
+        EXPECT_EQ(raised, c.raised);
+        EXPECT_EQ(ui.Texts(), c.shown);
+        EXPECT_FALSE(FormMain->tempWavePending);
+        EXPECT_EQ(dir.List(),
+                  std::vector<std::string>({"song.mp3", "song_Chimewick_Ringtone.mp3"}));
+        EXPECT_EQ(ReadFileBytes(dir / "song_Chimewick_Ringtone.mp3"), earlier);
+    }
 }
 
 TEST_F(Pipeline, Mp3SongThatCannotBeConvertedLeavesNothingBehind) {
@@ -208,15 +347,7 @@ TEST_F(Pipeline, LeftoverTemporaryFileGoesAtTheNextRunAndAtDestruction) {
 TEST_F(Pipeline, CommandLineModeWorksInTheSongsFolderAndEndsWithStatusOne) {
     MakeWaveSong("My Song.wav", 100);
     std::string before = platform::GetCurrentDir();
-    platform::SetExitInterceptor([](int status) { throw ExitCalled{status}; });
-    int status = -1;
-    try {
-        FormMain->RunCommandLine(dir / "My Song.wav");
-    } catch (const ExitCalled& e) {
-        status = e.status;
-    }
-    platform::SetExitInterceptor(nullptr);
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(ExitStatusOf([&] { FormMain->RunCommandLine(dir / "My Song.wav"); }), 1);
     EXPECT_EQ(platform::GetCurrentDir(), before);
     EXPECT_EQ(FormMain->songFile, "My Song.wav");
     EXPECT_EQ(ui.Texts(), std::vector<std::string>({kSuccess}));
@@ -225,15 +356,7 @@ TEST_F(Pipeline, CommandLineModeWorksInTheSongsFolderAndEndsWithStatusOne) {
 }
 
 TEST_F(Pipeline, CommandLineModeReportsFailuresInOrderAndStillExitsWithOne) {
-    platform::SetExitInterceptor([](int status) { throw ExitCalled{status}; });
-    int status = -1;
-    try {
-        FormMain->RunCommandLine(dir / "missing.wav");
-    } catch (const ExitCalled& e) {
-        status = e.status;
-    }
-    platform::SetExitInterceptor(nullptr);
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(ExitStatusOf([&] { FormMain->RunCommandLine(dir / "missing.wav"); }), 1);
     EXPECT_EQ(ui.Texts(),
               std::vector<std::string>({"Error: This file could not be opened!", kReadProblem}));
 }
@@ -243,8 +366,6 @@ TEST_F(Pipeline, ExitingTheProcessDeletesAPendingTemporaryFile) {
     ASSERT_TRUE(WriteFileBytes(leftover, Bytes(10, 0)));
     FormMain->tempWaveFile = leftover;
     FormMain->tempWavePending = true;
-    platform::SetExitInterceptor([](int status) { throw ExitCalled{status}; });
-    EXPECT_THROW(platform::ExitProcess(1), ExitCalled);
-    platform::SetExitInterceptor(nullptr);
+    EXPECT_EQ(ExitStatusOf([] { platform::ExitProcess(1); }), 1);
     EXPECT_FALSE(platform::FileExists(leftover));
 }

@@ -5,38 +5,38 @@
 #include <fstream>
 #include <iterator>
 
+#include "bytes/endian.h"
+
 namespace testing_support {
 
-void AppendLE16(Bytes& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
+namespace {
+
+template <std::size_t kWidth, typename Value>
+void AppendStored(Bytes& out, Value v, void (*store)(std::uint8_t*, Value)) {
+    std::uint8_t b[kWidth];
+    store(b, v);
+    out.insert(out.end(), b, b + kWidth);
 }
 
-void AppendLE32(Bytes& out, std::uint32_t v) {
-    AppendLE16(out, static_cast<std::uint16_t>(v & 0xFFFF));
-    AppendLE16(out, static_cast<std::uint16_t>(v >> 16));
-}
+}  // namespace
 
-void AppendBE16(Bytes& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-}
-
-void AppendBE32(Bytes& out, std::uint32_t v) {
-    AppendBE16(out, static_cast<std::uint16_t>(v >> 16));
-    AppendBE16(out, static_cast<std::uint16_t>(v & 0xFFFF));
-}
+void AppendLE16(Bytes& out, std::uint16_t v) { AppendStored<2>(out, v, bytes::StoreLE16); }
+void AppendLE32(Bytes& out, std::uint32_t v) { AppendStored<4>(out, v, bytes::StoreLE32); }
+void AppendBE16(Bytes& out, std::uint16_t v) { AppendStored<2>(out, v, bytes::StoreBE16); }
+void AppendBE32(Bytes& out, std::uint32_t v) { AppendStored<4>(out, v, bytes::StoreBE32); }
 
 void AppendText(Bytes& out, const std::string& text) {
     out.insert(out.end(), text.begin(), text.end());
 }
 
 std::uint16_t ReadLE16(const Bytes& in, std::size_t at) {
-    return static_cast<std::uint16_t>(in.at(at) | (in.at(at + 1) << 8));
+    (void)in.at(at + 1);  // out of range throws, as a test's wrong offset should
+    return bytes::LoadLE16(in.data() + at);
 }
 
 std::uint32_t ReadLE32(const Bytes& in, std::size_t at) {
-    return ReadLE16(in, at) | (static_cast<std::uint32_t>(ReadLE16(in, at + 2)) << 16);
+    (void)in.at(at + 3);
+    return bytes::LoadLE32(in.data() + at);
 }
 
 Bytes FmtBody(std::uint16_t formatTag, std::uint16_t channels, std::uint32_t sampleRate,

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 extern char** environ;
 
@@ -41,12 +42,37 @@ std::vector<std::string> BuildEnvironment(const ProcessOptions& options) {
 
 }  // namespace
 
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const ProcessOptions& options) {
-    ProcessResult result;
+RunningProcess::RunningProcess(RunningProcess&& other) noexcept { *this = std::move(other); }
+
+RunningProcess& RunningProcess::operator=(RunningProcess&& other) noexcept {
+    std::swap(pid_, other.pid_);
+    std::swap(outFd_, other.outFd_);
+    std::swap(errFd_, other.errFd_);
+    std::swap(inFd_, other.inFd_);
+    std::swap(stdinData_, other.stdinData_);
+    std::swap(timeoutSeconds_, other.timeoutSeconds_);
+    return *this;
+}
+
+RunningProcess::~RunningProcess() {
+    if (pid_ > 0) {
+        kill(-pid_, SIGKILL);
+        Wait();
+    }
+}
+
+void RunningProcess::Signal(int signalNumber) const {
+    if (pid_ > 0) {
+        kill(pid_, signalNumber);
+    }
+}
+
+RunningProcess StartProcess(const std::string& program, const std::vector<std::string>& args,
+                            const ProcessOptions& options) {
+    RunningProcess started;
     int outPipe[2], errPipe[2], inPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0) {
-        return result;
+        return started;
     }
     std::vector<std::string> env = BuildEnvironment(options);
     std::vector<char*> argv, envp;
@@ -79,26 +105,39 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     close(outPipe[1]);
     close(errPipe[1]);
     signal(SIGPIPE, SIG_IGN);
+    started.pid_ = pid;
+    started.outFd_ = outPipe[0];
+    started.errFd_ = errPipe[0];
+    started.inFd_ = inPipe[1];
+    started.stdinData_ = options.stdinData;
+    started.timeoutSeconds_ = options.timeoutSeconds;
+    return started;
+}
 
+ProcessResult RunningProcess::Wait() {
+    ProcessResult result;
+    if (pid_ <= 0) {
+        return result;
+    }
     std::size_t written = 0;
-    int inFd = inPipe[1];
-    if (options.stdinData.empty()) {
+    int inFd = inFd_;
+    if (stdinData_.empty()) {
         close(inFd);
         inFd = -1;
     } else {
         fcntl(inFd, F_SETFL, O_NONBLOCK);
     }
     auto deadline = std::chrono::steady_clock::now() +
-                    std::chrono::milliseconds(static_cast<long>(options.timeoutSeconds * 1000));
+                    std::chrono::milliseconds(static_cast<long>(timeoutSeconds_ * 1000));
     bool outOpen = true, errOpen = true;
     char buffer[65536];
     while (outOpen || errOpen) {
         pollfd fds[3];
         int n = 0;
         if (outOpen)
-            fds[n++] = {outPipe[0], POLLIN, 0};
+            fds[n++] = {outFd_, POLLIN, 0};
         if (errOpen)
-            fds[n++] = {errPipe[0], POLLIN, 0};
+            fds[n++] = {errFd_, POLLIN, 0};
         if (inFd >= 0)
             fds[n++] = {inFd, POLLOUT, 0};
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -106,7 +145,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
                         .count();
         if (left <= 0) {
             result.timedOut = true;
-            kill(-pid, SIGKILL);
+            kill(-pid_, SIGKILL);
             break;
         }
         if (poll(fds, n, static_cast<int>(left)) < 0) {
@@ -116,18 +155,17 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
             if (fds[i].revents == 0)
                 continue;
             if (fds[i].fd == inFd) {
-                ssize_t w = write(inFd, options.stdinData.data() + written,
-                                  options.stdinData.size() - written);
+                ssize_t w = write(inFd, stdinData_.data() + written, stdinData_.size() - written);
                 if (w > 0)
                     written += static_cast<std::size_t>(w);
-                if (w < 0 || written == options.stdinData.size()) {
+                if (w < 0 || written == stdinData_.size()) {
                     close(inFd);
                     inFd = -1;
                 }
                 continue;
             }
             ssize_t r = read(fds[i].fd, buffer, sizeof buffer);
-            bool isOut = fds[i].fd == outPipe[0];
+            bool isOut = fds[i].fd == outFd_;
             if (r <= 0) {
                 (isOut ? outOpen : errOpen) = false;
             } else {
@@ -137,16 +175,22 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     }
     if (inFd >= 0)
         close(inFd);
-    close(outPipe[0]);
-    close(errPipe[0]);
+    close(outFd_);
+    close(errFd_);
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
     if (WIFEXITED(status)) {
         result.exitStatus = WEXITSTATUS(status);
     } else if (WIFSIGNALED(status)) {
         result.signal = WTERMSIG(status);
     }
     return result;
+}
+
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                         const ProcessOptions& options) {
+    return StartProcess(program, args, options).Wait();
 }
 
 std::string SongsifterPath() { return std::string(CHIMEWICK_BUILD_DIR) + "/songsifter"; }

@@ -28,6 +28,36 @@ struct ProcessOptions {
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options = {});
 
+// A process started in the background: its standard output and error are collected by
+// Wait, so it must not print more than a pipe holds (64 KiB) before Wait is called.
+// Destroying it unwaited kills it.
+class RunningProcess {
+public:
+    RunningProcess() = default;
+    RunningProcess(RunningProcess&& other) noexcept;
+    RunningProcess& operator=(RunningProcess&& other) noexcept;
+    ~RunningProcess();
+
+    // Sends signalNumber to the process itself, as a user's kill would.
+    void Signal(int signalNumber) const;
+    // Feeds standard input, collects the output and waits for the end, within the time
+    // limit counted from this call.
+    ProcessResult Wait();
+
+private:
+    friend RunningProcess StartProcess(const std::string&, const std::vector<std::string>&,
+                                       const ProcessOptions&);
+    int pid_ = -1;
+    int outFd_ = -1;
+    int errFd_ = -1;
+    int inFd_ = -1;
+    std::string stdinData_;
+    double timeoutSeconds_ = 0;
+};
+
+RunningProcess StartProcess(const std::string& program, const std::vector<std::string>& args,
+                            const ProcessOptions& options = {});
+
 // Paths of the built executables.
 std::string SongsifterPath();
 std::string ChimewickMp3Path();

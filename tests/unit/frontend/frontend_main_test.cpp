@@ -3,7 +3,10 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <lame/lame.h>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -14,6 +17,7 @@
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"
 #include "tests/support/RecordingUserInterface.h"
+#include "tests/support/ReferenceDecode.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
@@ -42,24 +46,18 @@ int OpenDescriptors() {
 
 // Every sample the library's decoder gives for the file, channel 0, nothing skipped.
 std::vector<std::int16_t> RawDecode(const Bytes& mp3) {
-    hip_t hip = hip_decode_init();
     std::vector<std::int16_t> all;
-    short left[1152 * 2], right[1152 * 2];
-    mp3data_struct info{};
-    auto collect = [&](int n) { all.insert(all.end(), left, left + n); };
-    for (std::size_t at = 0; at < mp3.size(); at += 1024) {
-        std::size_t len = std::min<std::size_t>(1024, mp3.size() - at);
-        int n = hip_decode1_headers(hip, const_cast<std::uint8_t*>(mp3.data() + at), len, left,
-                                    right, &info);
-        while (n > 0) {
-            collect(n);
-            n = hip_decode1_headers(hip, nullptr, 0, left, right, &info);
-        }
-    }
-    for (int n; (n = hip_decode1_headers(hip, nullptr, 0, left, right, &info)) > 0;) {
-        collect(n);
-    }
-    hip_decode_exit(hip);
+    std::size_t at = 0;
+    testing_support::DecodeWithLibraryAlone(
+        [&](unsigned char* into, std::size_t capacity) {
+            const std::size_t n = std::min(capacity, mp3.size() - at);
+            std::copy_n(mp3.data() + at, n, into);
+            at += n;
+            return n;
+        },
+        [&](const short* left, const short*, int n, const mp3data_struct&) {
+            all.insert(all.end(), left, left + n);
+        });
     return all;
 }
 
@@ -72,6 +70,15 @@ std::vector<std::int16_t> WaveChannel0(const Bytes& wav) {
     return out;
 }
 
+// Runs the front end in this (child) process with files that may not grow beyond limit
+// bytes, as on a disk that fills up at that point, and exits with its result.
+[[noreturn]] void RunOnADiskFullAt(const std::vector<std::string>& words, rlim_t limit) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit fileSize{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &fileSize);
+    std::_Exit(RunFrontEnd(words));
+}
+
 class FrontEndMainTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -79,6 +86,14 @@ protected:
         unsetenv("LAMEOPT");
     }
     void TearDown() override { unsetenv("LAMEOPT"); }
+    // Three seconds of tones as s.mp3 (with its tag) and as s.wav.
+    void WriteShortSongs() {
+        Mp3Options options;
+        options.seconds = 3;
+        ASSERT_TRUE(WriteFileBytes(dir / "s.mp3", EncodeMp3(options).bytes));
+        ASSERT_TRUE(
+            WriteFileBytes(dir / "s.wav", SimpleWave(2, 44100, 16, ToneSecondsPcm16(3, 44100, 2))));
+    }
     TempDir dir;
     RecordingUserInterface ui;
     platform::ScopedUi installed{&ui};
@@ -100,13 +115,23 @@ TEST_F(FrontEndMainTest, DecodeDropsTheTaggedDelayPlusTheDecodersExactly) {
     ASSERT_EQ(ours.size() + skip, raw.size());
     EXPECT_TRUE(std::equal(ours.begin(), ours.end(), raw.begin() + static_cast<long>(skip)));
 
-    // A skip of the user's own replaces the tag's delay; the decoder's 529 still count.
-    ASSERT_EQ(RunFrontEnd({"x", "--decode", "--silent", "--decode-mp3delay", "1000", dir / "t.mp3",
-                           dir / "u.wav"}),
-              0);
-    std::vector<std::int16_t> user = WaveChannel0(ReadFileBytes(dir / "u.wav"));
-    ASSERT_EQ(user.size() + 1529, raw.size());
-    EXPECT_TRUE(std::equal(user.begin(), user.end(), raw.begin() + 1529));
+    // A skip of the user's own replaces the tag's delay; the decoder's 529 still count,
+    // and the sum is bounded to the song at both ends.
+    struct Case {
+        const char* delay;
+        std::size_t skip;
+    } cases[] = {
+        {"1000", 1529}, {"-400", 129}, {"-2000", 0}, {"-2147483648", 0}, {"2147483647", raw.size()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.delay);
+        ASSERT_EQ(RunFrontEnd({"x", "--decode", "--silent", "--decode-mp3delay", c.delay,
+                               dir / "t.mp3", dir / "u.wav"}),
+                  0);
+        std::vector<std::int16_t> user = WaveChannel0(ReadFileBytes(dir / "u.wav"));
+        ASSERT_EQ(user.size() + c.skip, raw.size());
+        EXPECT_TRUE(std::equal(user.begin(), user.end(), raw.begin() + static_cast<long>(c.skip)));
+    }
 }
 
 TEST_F(FrontEndMainTest, DecodeWithoutATagSkipsTheEncodersDefaultDelay) {
@@ -165,6 +190,43 @@ TEST_F(FrontEndMainTest, ResultCodesAndNothingLeftOpenOnAnyPath) {
     EXPECT_NE(err.find("mp3 buffer is not big enough... \n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(dir / "e.mp3")) << "what was written stays, closed";
     EXPECT_EQ(ReadFileBytes(dir / "a.wav").size(), 44u + 44100 * 4);
+}
+
+TEST_F(FrontEndMainTest, AFullDiskAnywhereInTheOutputIsAFailure) {
+    WriteShortSongs();
+    const std::vector<std::string> decode = {"x", "--decode", "--silent", dir / "s.mp3",
+                                             dir / "out.wav"};
+    const std::vector<std::string> encode = {"x", "--silent", dir / "s.wav", dir / "out.mp3"};
+    ASSERT_EQ(RunFrontEnd(decode), 0);
+    ASSERT_EQ(RunFrontEnd(encode), 0);
+    const auto wavSize = static_cast<rlim_t>(std::filesystem::file_size(dir / "out.wav"));
+    const auto mp3Size = static_cast<rlim_t>(std::filesystem::file_size(dir / "out.mp3"));
+    // The last bytes come after the loop (the final WAVE header; the encoder's flush and
+    // the tag) and may reach the disk only when the file is closed: a disk that fills
+    // there must fail the run too. The limit also holds for the child's captured standard
+    // error, so only the status tells.
+    struct Case {
+        const char* name;
+        const std::vector<std::string>& words;
+        rlim_t limit;
+    } cases[] = {
+        {"decode, nothing fits", decode, 0},
+        {"decode, the header only", decode, 44},
+        {"decode, all but the last byte", decode, wavSize - 1},
+        {"encode, nothing fits", encode, 0},
+        {"encode, half", encode, mp3Size / 2},
+        {"encode, all but the last byte", encode, mp3Size - 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EXIT(RunOnADiskFullAt(c.words, c.limit), ::testing::ExitedWithCode(1), "");
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunFrontEnd({"x", "--decode", "--silent", dir / "s.mp3", "/dev/full"}), 1);
+    EXPECT_EQ(RunFrontEnd({"x", "--silent", dir / "s.wav", "/dev/full"}), 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Error writing WAVE output\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("Error writing mp3 output \n"), std::string::npos) << err;
 }
 
 TEST_F(FrontEndMainTest, EmptyInputsGiveAnEmptyWaveAndAFlushedMp3) {
@@ -240,16 +302,26 @@ TEST_F(FrontEndMainTest, CancelDuringEncodingClosesBothFilesAndRaises) {
     EXPECT_LT(ui.positions.back(), 100);
 }
 
-TEST_F(FrontEndMainTest, EncodeMovesTheBarFromWhereItStandsTowardAHundred) {
-    ASSERT_TRUE(
-        WriteFileBytes(dir / "b.wav", SimpleWave(2, 44100, 16, ToneSecondsPcm16(3, 44100, 2))));
-    ui.SetProgressPosition(40);
-    ui.positions.clear();
-    ASSERT_TRUE(MP3Handler().Encode(dir / "b.wav", dir / "b.mp3"));
-    ASSERT_FALSE(ui.positions.empty());
-    EXPECT_EQ(ui.positions.front(), 40);
-    EXPECT_TRUE(std::is_sorted(ui.positions.begin(), ui.positions.end()));
-    EXPECT_GE(ui.positions.back(), 95);
+TEST_F(FrontEndMainTest, EachLoopMovesTheBarFromWhereItStandsToItsOwnEnd) {
+    WriteShortSongs();
+    struct Case {
+        bool decode;
+        int start;
+        int end;
+    } cases[] = {{true, 0, 40}, {true, 25, 40}, {false, 40, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << (c.decode ? "decode from " : "encode from ") << c.start);
+        ui.SetProgressPosition(c.start);
+        ui.positions.clear();
+        ASSERT_TRUE(c.decode ? MP3Handler().Decode(dir / "s.mp3", dir / "out.wav")
+                             : MP3Handler().Encode(dir / "s.wav", dir / "out.mp3"));
+        ASSERT_FALSE(ui.positions.empty());
+        EXPECT_EQ(ui.positions.front(), c.start);
+        EXPECT_TRUE(std::is_sorted(ui.positions.begin(), ui.positions.end()));
+        EXPECT_LE(ui.positions.back(), c.end);
+        EXPECT_GE(ui.positions.back(), c.end - (c.end - c.start) / 20);
+    }
 }
 
 TEST(DeriveNogapOutputPath, PlacesEachOutputBesideItsInputOrInTheFolder) {
@@ -259,10 +331,16 @@ TEST(DeriveNogapOutputPath, PlacesEachOutputBesideItsInputOrInTheFolder) {
         const char* directory;
         const char* output;
     } cases[] = {
-        {false, "/m/a.wav", "", "/m/a.mp3"},      {false, "/m/a.WAV", "", "/m/a.WAV.mp3"},
-        {false, "/m/b.raw", "", "/m/b.raw.mp3"},  {true, "/m/a.wav", "/out/", "/out/a.mp3"},
-        {true, "/m/a.wav", "/out", "/out/a.mp3"}, {true, "a.wav", "/out/", "/out/a.mp3"},
-        {true, "a.wav", "/out", "/out\\a.mp3"},
+        {false, "/m/a.wav", "", "/m/a.mp3"},
+        {false, "/m/a.WAV", "", "/m/a.WAV.mp3"},
+        {false, "/m/b.raw", "", "/m/b.raw.mp3"},
+        {true, "/m/a.wav", "/out/", "/out/a.mp3"},
+        {true, "/m/a.wav", "/out", "/out/a.mp3"},
+        {true, "a.wav", "/out/", "/out/a.mp3"},
+        {true, "a.wav", "/out", "/out/a.mp3"},
+        // Backslashes and colons belong to names here, not to the folder.
+        {true, "x\\a.wav", "/out", "/out/x\\a.mp3"},
+        {true, "c:a.wav", "/out:", "/out:/c:a.mp3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input);

@@ -186,22 +186,30 @@ TEST_F(AudioInput, UnusableWaveHeadersWarnAndAreReadFromByteZeroAsRawBigEndian) 
     for (int i = 0; i < 19; ++i) {
         twentyFillers.chunk("junk", Bytes(4, 0));
     }
+    using R = HeaderRejection;
     struct Case {
         const char* name;
         Bytes file;
+        HeaderRejection reason;
     } cases[] = {
         {"float format tag 3",
-         RiffBuilder().chunk("fmt ", FmtBody(3, 2, 44100, 32)).data(pcm).build()},
+         RiffBuilder().chunk("fmt ", FmtBody(3, 2, 44100, 32)).data(pcm).build(), R::NotPcm},
         {"extensible tag 0xFFFE",
-         RiffBuilder().chunk("fmt ", FmtBody(0xFFFE, 2, 44100, 16)).data(pcm).build()},
-        {"data as the 21st chunk", RiffBuilder(twentyFillers).data(pcm).build()},
-        {"fmt shorter than 16", RiffBuilder().chunk("fmt ", Bytes(14, 1)).data(pcm).build()},
+         RiffBuilder().chunk("fmt ", FmtBody(0xFFFE, 2, 44100, 16)).data(pcm).build(), R::NotPcm},
+        {"data as the 21st chunk", RiffBuilder(twentyFillers).data(pcm).build(), R::TooManyChunks},
+        {"fmt shorter than 16", RiffBuilder().chunk("fmt ", Bytes(14, 1)).data(pcm).build(),
+         R::FmtTooShort},
+        {"data before fmt", RiffBuilder().data(pcm).chunk("fmt ", FmtBody(1, 2, 44100, 16)).build(),
+         R::NoFmt},
         {"no WAVE form",
-         RiffBuilder().form("AVI ").chunk("fmt ", FmtBody(1, 2, 44100, 16)).data(pcm).build()},
-        {"chunk size past the end", RiffBuilder()
-                                        .chunk("fmt ", FmtBody(1, 2, 44100, 16))
-                                        .chunkWithSize("LIST", 0xFFFFFFF0u, Bytes(8, 0))
-                                        .build()},
+         RiffBuilder().form("AVI ").chunk("fmt ", FmtBody(1, 2, 44100, 16)).data(pcm).build(),
+         R::NoWaveForm},
+        {"chunk size past the end",
+         RiffBuilder()
+             .chunk("fmt ", FmtBody(1, 2, 44100, 16))
+             .chunkWithSize("LIST", 0xFFFFFFF0u, Bytes(8, 0))
+             .build(),
+         R::EndsBeforeData},
     };
     lame_set_in_samplerate(gfp_, 32000);
     for (const auto& c : cases) {
@@ -214,6 +222,7 @@ TEST_F(AudioInput, UnusableWaveHeadersWarnAndAreReadFromByteZeroAsRawBigEndian) 
             << err;
         EXPECT_NE(err.find("Assuming raw pcm input file\n"), std::string::npos) << err;
         EXPECT_EQ(settings.inputKind, InputKind::RawPcm);
+        EXPECT_EQ(CurrentAudioInput().headerRejection, c.reason);
         // Raw input keeps the context's rate and channels; its length is guessed at two
         // bytes per sample.
         EXPECT_EQ(lame_get_in_samplerate(gfp_), 32000);
@@ -465,11 +474,13 @@ TEST_F(AudioInput, AiffAndAifcDeliverTheirSamplesInTheirByteOrder) {
 }
 
 TEST_F(AudioInput, UnusableAiffHeadersFallBackToRawWithTheirReason) {
+    using R = HeaderRejection;
     struct Case {
         const char* name;
         AiffLayout layout;
         const char* message;
         bool infiniteRate;
+        HeaderRejection reason;
     } cases[] = {
         {"8 bits",
          [] {
@@ -477,21 +488,21 @@ TEST_F(AudioInput, UnusableAiffHeadersFallBackToRawWithTheirReason) {
              s.bits = 8;
              return s;
          }(),
-         "Sound data is not 16 bits in 'name'\n", false},
+         "Sound data is not 16 bits in 'name'\n", false, R::NotSixteenBits},
         {"3 channels",
          [] {
              AiffLayout s;
              s.channels = 3;
              return s;
          }(),
-         "Sound data is not mono or stereo in 'name'\n", false},
+         "Sound data is not mono or stereo in 'name'\n", false, R::NotMonoOrStereo},
         {"block size 4",
          [] {
              AiffLayout s;
              s.blockSize = 4;
              return s;
          }(),
-         "Block size is not 0 bytes in 'name'\n", false},
+         "Block size is not 0 bytes in 'name'\n", false, R::BlockSizeNotZero},
         {"AIFC ima4",
          [] {
              AiffLayout s;
@@ -499,8 +510,8 @@ TEST_F(AudioInput, UnusableAiffHeadersFallBackToRawWithTheirReason) {
              s.compression = "ima4";
              return s;
          }(),
-         "", false},
-        {"infinite rate", AiffLayout(), "", true},
+         "", false, R::UnknownCompression},
+        {"infinite rate", AiffLayout(), "", true, R::UnusableRate},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -515,6 +526,7 @@ TEST_F(AudioInput, UnusableAiffHeadersFallBackToRawWithTheirReason) {
         EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                   std::string(c.message) + "Assuming raw pcm input file\n");
         EXPECT_EQ(settings.inputKind, InputKind::RawPcm);
+        EXPECT_EQ(CurrentAudioInput().headerRejection, c.reason);
         EXPECT_EQ(ReadAll(gfp_, true).left.size(), file.size() / 4);
         CloseAudioInput();
     }
@@ -541,9 +553,16 @@ TEST_F(AudioInput, MalformedChunkSizesEndTheHeaderWalkAtTheEndOfTheFile) {
         AppendText(wave, "JUNK");
         AppendLE32(wave, 0xFFFFFFF8u);
     }
-    for (const Bytes& file : {aiff, shortComm, wave}) {
+    const struct {
+        Bytes file;
+        HeaderRejection reason;
+    } cases[] = {{aiff, HeaderRejection::NoSoundChunk},
+                 {shortComm, HeaderRejection::CommTooShort},
+                 {wave, HeaderRejection::EndsBeforeData}};
+    for (const auto& [file, reason] : cases) {
         Open(file);
         EXPECT_EQ(settings.inputKind, InputKind::RawPcm);
+        EXPECT_EQ(CurrentAudioInput().headerRejection, reason);
         EXPECT_EQ(ReadAll(gfp_, true).left.size(), file.size() / 4);
         CloseAudioInput();
     }
@@ -654,6 +673,43 @@ TEST_F(AudioInput, RawStandardInputGetsNoSizeEstimate) {
     OpenAudioInput(gfp_, "-");
     EXPECT_EQ(NumSamples(), 0xFFFFFFFFul);
     EXPECT_EQ(ReadAll(gfp_, true).left.size(), 700u);
+}
+
+TEST_F(AudioInput, AnUnknownOrOverlongDataLengthIsReadToTheEndWithTheTrueCount) {
+    const Bytes stereo = CountingStereo16(3000);
+    const Bytes mono8 = testing_support::CountingBytes(5000, 3);
+    auto wave = [](const Bytes& fmt, std::uint32_t length, const Bytes& pcm) {
+        return RiffBuilder().chunk("fmt ", fmt).chunkWithSize("data", length, pcm).build();
+    };
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::size_t frames;
+    } cases[] = {
+        {"8-bit mono, length unknown", wave(FmtBody(1, 1, 8000, 8), 0xFFFFFFFFu, mono8), 5000},
+        {"16-bit stereo, length unknown", wave(FmtBody(1, 2, 44100, 16), 0xFFFFFFFFu, stereo),
+         3000},
+        {"16-bit stereo, one frame past the end", wave(FmtBody(1, 2, 44100, 16), 4 * 3001, stereo),
+         3000},
+        {"16-bit stereo, far past the end", wave(FmtBody(1, 2, 44100, 16), 0x7FFFFFF0u, stereo),
+         3000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open(c.file);
+        EXPECT_EQ(settings.inputKind, InputKind::Wave);
+        EXPECT_EQ(NumSamples(), c.frames);
+        EXPECT_EQ(ReadAll(gfp_, false).left.size(), c.frames);
+        CloseAudioInput();
+    }
+    // Standard input that cannot tell its size is read to its end, the count unknown.
+    ScopedStdinPipe input(wave(FmtBody(1, 2, 44100, 16), 0xFFFFFFFFu, stereo));
+    settings.inputKind = InputKind::Wave;
+    OpenAudioInput(gfp_, "-");
+    EXPECT_EQ(NumSamples(), 0xFFFFFFFFul);
+    Decoded d = ReadAll(gfp_, false);
+    ASSERT_EQ(d.left.size(), 3000u);
+    EXPECT_EQ(d.right.back(), -5999);
 }
 
 TEST(SkipForward, ReadsForwardOnAPipeAndRefusesToGoBack) {
@@ -859,6 +915,37 @@ TEST_F(MpegInput, StandardInputDecodesTheWholeSong) {
     settings.inputKind = InputKind::MpegLayer3;
     OpenAudioInput(gfp_, "-");
     EXPECT_EQ(ReadAll(gfp_, false).left, fromFile.left);
+}
+
+TEST_F(MpegInput, BytesInMemoryReadAsTheSameFileWould) {
+    testing_support::Mp3Options untagged;
+    untagged.infoTag = false;  // the length is then estimated from the size
+    untagged.seconds = 1;
+    struct Case {
+        const char* name;
+        Bytes file;
+        InputKind kind;
+    } cases[] = {
+        {"WAVE", testing_support::SimpleWave(2, 8000, 16, CountingStereo16(3000)),
+         InputKind::Unknown},
+        {"raw", CountingStereo16(2500), InputKind::RawPcm},
+        {"MP3", Song().bytes, InputKind::MpegLayer3},
+        {"MP3 without a tag", testing_support::EncodeMp3(untagged).bytes, InputKind::MpegLayer3},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open(c.file, c.kind);
+        const unsigned long fromFileCount = NumSamples();
+        const Decoded fromFile = ReadAll(gfp_, false);
+        CloseAudioInput();
+        settings.inputKind = c.kind;
+        OpenAudioInputStream(gfp_, fmemopen(c.file.data(), c.file.size(), "rb"), "memory");
+        EXPECT_EQ(NumSamples(), fromFileCount);
+        const Decoded fromMemory = ReadAll(gfp_, false);
+        EXPECT_EQ(fromMemory.left, fromFile.left);
+        EXPECT_EQ(fromMemory.right, fromFile.right);
+        CloseAudioInput();
+    }
 }
 
 TEST_F(AudioInput, ClosingWhatIsNotOpenDoesNothing) {

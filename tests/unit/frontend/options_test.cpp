@@ -119,25 +119,36 @@ TEST(ParseArguments, RefusesPathsLongerThan1024CharactersWithoutCuttingThem) {
     }
 }
 
-TEST(ParseArguments, ExcessPositionalWordAndUnknownLetterEndWithTheUsageText) {
+TEST(ParseArguments, ExcessPositionalWordAndUnknownLettersEndWithTheUsageText) {
+    Flags fresh;
+    const int rate = lame_get_brate(fresh.gfp);
+    const char* const z = "lame.exe: unrec option z\n";
+    // The letters around an unknown one still take effect before the walk ends.
     struct Case {
         std::vector<const char*> words;
-        const char* message;
+        std::string messages;
+        int quality;
+        int bitrate;
     } cases[] = {
-        {{"a.wav", "b.mp3", "c.mp3"}, "lame.exe: excess arg c.mp3\n"},
-        {{"-j", "a.wav"}, "lame.exe: unrec option j\n"},
-        {{"-hj", "a.wav"}, "lame.exe: unrec option j\n"},
-        {{"--silent"}, ""},
-        {{}, ""},
+        {{"a.wav", "b.mp3", "c.mp3"}, "lame.exe: excess arg c.mp3\n", -1, rate},
+        {{"-j", "a.wav"}, "lame.exe: unrec option j\n", -1, rate},
+        {{"-hj", "a.wav"}, "lame.exe: unrec option j\n", 2, rate},
+        {{"-zh", "x.wav"}, z, 2, rate},
+        {{"-zzh", "x.wav"}, std::string(z) + z, 2, rate},
+        {{"-hjb", "64", "x.wav"}, "lame.exe: unrec option j\n", 2, 64},
+        {{"-zb64h", "x.wav"}, z, -1, 64},
+        {{"--silent"}, "", -1, rate},
+        {{}, "", -1, rate},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.words));
         Flags flags;
         auto parsed = Parse(flags.gfp, c.words);
         EXPECT_EQ(parsed.code, -1);
-        EXPECT_TRUE(
-            StartsWith(parsed.err, std::string(c.message) + options_test::Banner() + kUsageLine))
+        EXPECT_TRUE(StartsWith(parsed.err, c.messages + options_test::Banner() + kUsageLine))
             << parsed.err;
+        EXPECT_EQ(lame_get_quality(flags.gfp), c.quality);
+        EXPECT_EQ(lame_get_brate(flags.gfp), c.bitrate);
     }
 }
 

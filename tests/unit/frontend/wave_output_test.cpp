@@ -9,6 +9,7 @@
 
 #include "frontend/get_audio.h"
 #include "frontend/settings.h"
+#include "frontend/wave_output.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/TempDir.h"
 

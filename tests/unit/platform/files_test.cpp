@@ -1,6 +1,8 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/TempDir.h"
@@ -56,4 +58,58 @@ TEST(Files, CurrentDirectoryRoundTripsAndRefusesEmptyAndMissing) {
     ASSERT_TRUE(SetCurrentDir(dir.path()));
     EXPECT_TRUE(FileExists(GetCurrentDir()));
     ASSERT_TRUE(SetCurrentDir(before));
+}
+
+TEST(Files, ANewFileReplacesWhatIsAtItsNameAndNeverWritesThroughIt) {
+    using testing_support::Bytes;
+    using testing_support::ReadFileBytes;
+    using testing_support::WriteFileBytes;
+    struct Case {
+        const char* name;
+        bool hardLink;
+        bool dangling;
+    } cases[] = {
+        {"symbolic link", false, false},
+        {"hard link", true, false},
+        {"dangling link", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        ASSERT_TRUE(WriteFileBytes(dir / "victim", Bytes(100, 'v')));
+        std::string at = dir / "new.wav";
+        std::string target = c.dangling ? dir / "nothing" : dir / "victim";
+        ASSERT_EQ(
+            c.hardLink ? link(target.c_str(), at.c_str()) : symlink(target.c_str(), at.c_str()), 0);
+        std::FILE* f = CreateNewFile(at);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(std::fputs("new", f), 1);
+        EXPECT_EQ(std::fclose(f), 0);
+        EXPECT_EQ(ReadFileBytes(dir / "victim"), Bytes(100, 'v'));
+        EXPECT_FALSE(FileExists(dir / "nothing"));
+        struct stat info;
+        ASSERT_EQ(lstat(at.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISREG(info.st_mode));
+        EXPECT_EQ(info.st_nlink, 1u);
+        EXPECT_EQ(FileSize(at), 3);
+    }
+}
+
+TEST(Files, OnlyWriteProtectedFilesAndFoldersMayNotBeReplaced) {
+    TempDir dir;
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "open", testing_support::Bytes(1, 0)));
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "locked", testing_support::Bytes(1, 0)));
+    ASSERT_EQ(chmod((dir / "locked").c_str(), 0444), 0);
+    ASSERT_EQ(symlink((dir / "locked").c_str(), (dir / "link").c_str()), 0);
+    ASSERT_EQ(mkdir((dir / "folder").c_str(), 0777), 0);
+    struct Case {
+        const char* name;
+        bool mayReplace;
+    } cases[] = {
+        {"missing", true}, {"open", true}, {"link", true}, {"locked", false}, {"folder", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MayReplaceFile(dir / c.name), c.mayReplace);
+    }
 }

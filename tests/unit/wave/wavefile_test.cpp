@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 
+#include "bytes/wave_header.h"
 #include "platform/UserInterface.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/RecordingUserInterface.h"
@@ -38,16 +40,8 @@ protected:
 
 // 44-byte header, CD-quality stereo, byte rate 176400.
 Bytes CdHeader(std::uint32_t dataSize) {
-    Bytes h;
-    AppendText(h, "RIFF");
-    AppendLE32(h, dataSize + 36);
-    AppendText(h, "WAVEfmt ");
-    AppendLE32(h, 16);
-    Bytes fmt = FmtBody(1, 2, 44100, 16);
-    h.insert(h.end(), fmt.begin(), fmt.end());
-    AppendText(h, "data");
-    AppendLE32(h, dataSize);
-    return h;
+    const bytes::WaveHeaderBytes h = bytes::MakeWaveHeader(dataSize, 44100, 2, 16);
+    return Bytes(h.begin(), h.end());
 }
 
 }  // namespace
@@ -146,6 +140,7 @@ TEST_F(WaveFileTest, RefusesFilesThatAreNotRiffWave) {
         const char* name;
         Bytes bytes;
         const char* message;
+        WaveHeaderRejection reason;
     };
     Bytes rifx = good;
     rifx[3] = 'X';
@@ -165,15 +160,19 @@ TEST_F(WaveFileTest, RefusesFilesThatAreNotRiffWave) {
     Bytes hugeFmt = good;
     hugeFmt[16] = hugeFmt[17] = hugeFmt[18] = hugeFmt[19] = 0xFF;
     Bytes zeroRate = RiffBuilder().chunk("fmt ", FmtBody(1, 0, 0, 16)).data(Bytes(8, 0)).build();
+    Bytes shortFmt = good;
+    shortFmt.resize(30);
+    using R = WaveHeaderRejection;
     Case cases[] = {
-        {"RIFX", rifx, kNotSound},
-        {"lower-case riff", lower, kNotSound},
-        {"fmt not first", listFirst, kNotWave},
-        {"ends before data", noData, kCouldNotRead},
-        {"chunk size past the end", hugeChunk, kCouldNotRead},
-        {"fmt size past the end", hugeFmt, kCouldNotRead},
-        {"byte rate 0", zeroRate, kCouldNotRead},
-        {"empty file", Bytes(), kNotSound},
+        {"RIFX", rifx, kNotSound, R::NoRiff},
+        {"lower-case riff", lower, kNotSound, R::NoRiff},
+        {"fmt not first", listFirst, kNotWave, R::NoWaveFmt},
+        {"ends inside the fmt fields", shortFmt, kCouldNotRead, R::FmtTruncated},
+        {"ends before data", noData, kCouldNotRead, R::EndsBeforeData},
+        {"chunk size past the end", hugeChunk, kCouldNotRead, R::EndsBeforeData},
+        {"fmt size past the end", hugeFmt, kCouldNotRead, R::EndsBeforeData},
+        {"no channels, byte rate 0", zeroRate, kCouldNotRead, R::NoChannels},
+        {"empty file", Bytes(), kNotSound, R::NoRiff},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,7 +180,56 @@ TEST_F(WaveFileTest, RefusesFilesThatAreNotRiffWave) {
         WaveFile wave(Write("bad.wav", c.bytes));
         EXPECT_FALSE(wave.ReadHeader());
         EXPECT_FALSE(wave.headerRead);
+        EXPECT_EQ(wave.rejection, c.reason);
         EXPECT_EQ(ui.Texts(), std::vector<std::string>({c.message}));
+    }
+}
+
+TEST_F(WaveFileTest, AcceptsAnyFormatWhoseByteRateIsWholeBlocksAndRefusesTheRest) {
+    using R = WaveHeaderRejection;
+    struct Case {
+        const char* name;
+        std::uint16_t tag, channels;
+        std::uint32_t rate, byteRate;
+        std::uint16_t blockAlign, bits;
+        WaveHeaderRejection reason;  // None: accepted
+    } cases[] = {
+        {"PCM, 16-bit stereo", 1, 2, 44100, 176400, 4, 16, R::None},
+        {"PCM, 24-bit mono", 1, 1, 48000, 144000, 3, 24, R::None},
+        {"PCM, 8-bit mono", 1, 1, 8000, 8000, 1, 8, R::None},
+        {"float, 32-bit stereo", 3, 2, 48000, 384000, 8, 32, R::None},
+        {"extensible, six channels", 0xFFFE, 6, 48000, 576000, 12, 16, R::None},
+        {"compressed, 22 blocks of 512 bytes a second", 2, 1, 22050, 11264, 512, 4, R::None},
+        {"MPEG audio inside, one-byte blocks", 0x55, 2, 44100, 16000, 1, 0, R::None},
+        {"no channels", 1, 0, 44100, 176400, 4, 16, R::NoChannels},
+        {"no block alignment", 1, 2, 44100, 176400, 0, 16, R::NoBlockAlign},
+        {"byte rate 0", 3, 2, 44100, 0, 8, 32, R::ZeroByteRate},
+        {"byte rate not whole blocks", 3, 2, 44100, 352802, 8, 32, R::ByteRateNotWholeBlocks},
+        {"byte rate 1, two-byte blocks", 1, 1, 8000, 1, 2, 16, R::ByteRateNotWholeBlocks},
+        {"byte rate 1, block too small for a 16-bit sample", 7, 1, 8000, 1, 1, 16,
+         R::BlockTooSmall},
+        {"PCM byte rate 1 at 8000 samples a second", 1, 1, 8000, 1, 1, 8, R::PcmByteRateMismatch},
+        {"PCM byte rate twice what the samples make", 1, 2, 44100, 352800, 4, 16,
+         R::PcmByteRateMismatch},
+        {"block too small for every channel", 0xFFFE, 2, 44100, 88200, 2, 16, R::BlockTooSmall},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes fmt;
+        AppendLE16(fmt, c.tag);
+        AppendLE16(fmt, c.channels);
+        AppendLE32(fmt, c.rate);
+        AppendLE32(fmt, c.byteRate);
+        AppendLE16(fmt, c.blockAlign);
+        AppendLE16(fmt, c.bits);
+        ui.messages.clear();
+        WaveFile wave(
+            Write("fmt.wav", RiffBuilder().chunk("fmt ", fmt).data(Bytes(64, 0)).build()));
+        const bool accepted = c.reason == R::None;
+        EXPECT_EQ(wave.ReadHeader(), accepted);
+        EXPECT_EQ(wave.rejection, c.reason);
+        EXPECT_EQ(ui.Texts(), accepted ? std::vector<std::string>()
+                                       : std::vector<std::string>({kCouldNotRead}));
     }
 }
 
@@ -200,6 +248,11 @@ TEST_F(WaveFileTest, EveryTruncationOfAHeaderFailsWithTheRightMessage) {
         EXPECT_FALSE(wave.ReadHeader());
         const char* expected = length < 4 ? kNotSound : length < 16 ? kNotWave : kCouldNotRead;
         EXPECT_EQ(ui.Texts(), std::vector<std::string>({expected}));
+        using R = WaveHeaderRejection;
+        EXPECT_EQ(wave.rejection, length < 4    ? R::NoRiff
+                                  : length < 16 ? R::NoWaveFmt
+                                  : length < 36 ? R::FmtTruncated
+                                                : R::EndsBeforeData);
     }
 }
 
@@ -209,6 +262,7 @@ TEST_F(WaveFileTest, MissingFileAndFolderCannotBeOpened) {
         ui.messages.clear();
         WaveFile wave(path);
         EXPECT_FALSE(wave.ReadHeader());
+        EXPECT_EQ(wave.rejection, WaveHeaderRejection::CannotOpen);
         EXPECT_EQ(ui.Texts(), std::vector<std::string>({"Error: This file could not be opened!"}));
     }
 }
@@ -244,6 +298,36 @@ TEST_F(WaveFileTest, NegativeStartBeginsAtTheFirstAudioByte) {
     EXPECT_TRUE(std::equal(cut.begin() + 44, cut.end(), audio.begin()));
 }
 
+// Streaming writers leave the lengths at 0xFFFFFFFF; the audio is then what the file holds,
+// and the snippet is the one the same song with true lengths gives.
+TEST_F(WaveFileTest, AnUnknownDataLengthMeansTheAudioTheFileHolds) {
+    struct Case {
+        std::uint16_t channels, bits;
+        std::uint32_t seconds, extraBytes;
+    } cases[] = {{1, 8, 5, 0}, {2, 16, 4, 3}, {1, 16, 40, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        const std::uint32_t rate = 8000u * c.channels * c.bits / 8;
+        Bytes known =
+            SimpleWave(c.channels, 8000, c.bits, CountingBytes(rate * c.seconds + c.extraBytes, 9));
+        Bytes streamed = known;
+        for (std::size_t at : {std::size_t{4}, std::size_t{40}}) {
+            std::fill(streamed.begin() + at, streamed.begin() + at + 4, 0xFF);
+        }
+        WaveFile fromKnown(Write("known.wav", known));
+        WaveFile fromStreamed(Write("streamed.wav", streamed));
+        ASSERT_TRUE(fromKnown.ReadHeader());
+        ASSERT_TRUE(fromStreamed.ReadHeader());
+        EXPECT_EQ(fromStreamed.GetDurationSeconds(), static_cast<std::int32_t>(c.seconds));
+        const std::int32_t start = c.seconds > 30 ? 5 : -1;
+        const std::int32_t length = std::min<std::int32_t>(3, c.seconds);
+        ASSERT_TRUE(fromKnown.WriteSnippet(dir / "known_cut.wav", start, length));
+        ASSERT_TRUE(fromStreamed.WriteSnippet(dir / "streamed_cut.wav", start, length));
+        EXPECT_EQ(ReadFileBytes(dir / "streamed_cut.wav"), ReadFileBytes(dir / "known_cut.wav"));
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(WaveFileTest, TrailingChunksStayCountedInTheRiffSizeButAreNotCopied) {
     Bytes audio = CountingBytes(8000 * 4, 7);
     Bytes song = RiffBuilder()
@@ -266,6 +350,15 @@ TEST_F(WaveFileTest, ReplacesAnEarlierSnippetAndRefusesOneThatCannotBeDeleted) {
     ASSERT_TRUE(WriteFileBytes(target, Bytes(100000, 0xAB)));
     ASSERT_TRUE(wave.WriteSnippet(target, 0, 1));
     EXPECT_EQ(ReadFileBytes(target).size(), 44u + 8000u);
+
+    // Nobody may write it: refused and left as it is, even for the super-user.
+    std::string locked = dir / "locked.wav";
+    ASSERT_TRUE(WriteFileBytes(locked, Bytes(10, 0xCD)));
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    EXPECT_FALSE(wave.WriteSnippet(locked, 0, 1));
+    EXPECT_EQ(ui.Texts().back(),
+              "Error: The snippet file already exists and could not be deleted!");
+    EXPECT_EQ(ReadFileBytes(locked), Bytes(10, 0xCD));
 
     // A folder in the snippet's place cannot be deleted, whoever runs the test.
     std::string blocked = dir / "blocked.wav";
@@ -302,6 +395,7 @@ TEST_F(WaveFileTest, AudioShorterThanItsHeaderClaimsIsAReadFailureNotASnippet) {
     EXPECT_FALSE(wave.WriteSnippet(dir / "trunc_cut.wav", 2, 3));
     EXPECT_EQ(ui.Texts(),
               std::vector<std::string>({"Error: could not read properly from wave file!"}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "trunc_cut.wav")) << "no partial snippet";
     // The tail is checked too: a short last block is not a made snippet either.
     ui.messages.clear();
     Bytes tiny = SimpleWave(1, 1000, 8, CountingBytes(1000, 11));
@@ -311,6 +405,7 @@ TEST_F(WaveFileTest, AudioShorterThanItsHeaderClaimsIsAReadFailureNotASnippet) {
     EXPECT_FALSE(tail.WriteSnippet(dir / "tail_cut.wav", 0, 1));
     EXPECT_EQ(ui.Texts(),
               std::vector<std::string>({"Error: could not read properly from wave file!"}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "tail_cut.wav"));
 }
 
 TEST_F(WaveFileTest, AFullDiskIsAWriteFailure) {
@@ -328,6 +423,7 @@ TEST_F(WaveFileTest, AFullDiskIsAWriteFailure) {
         std::_Exit(!made && told ? 0 : 1);
     };
     EXPECT_EXIT(writeWithFullDisk(), ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(std::filesystem::exists(target)) << "no partial snippet";
 }
 
 TEST_F(WaveFileTest, CutsBeyondTwoGigabytesInASparseFourGigabyteSong) {

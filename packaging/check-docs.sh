@@ -1,0 +1,43 @@
+#!/bin/sh
+# Installs a build into a scratch prefix and checks the manual pages (they render without a
+# single warning, and the front end's lists the options its help does) and the AppStream
+# metadata (valid, and launching the installed desktop entry).
+# Usage: check-docs.sh CMAKE BUILD_DIR
+set -eu
+check=check-docs
+. "$(dirname "$0")/check-common.sh"
+cmake=$1
+build=$2
+
+prefix=$scratch/prefix
+install_build "$cmake" "$build" "$prefix"
+
+pages="songsifter"
+[ -e "$build/chimewick-mp3" ] && pages="$pages chimewick-mp3"
+for page in $pages; do
+    file=$prefix/share/man/man1/$page.1.gz
+    [ -f "$file" ] || fail "$file was not installed"
+    warnings=$(zcat "$file" | LC_ALL=C.UTF-8 groff -man -ww -z -K utf8 2>&1)
+    [ -z "$warnings" ] || fail "$page(1) renders with warnings: $warnings"
+done
+if [ -e "$build/chimewick-mp3" ]; then
+    # Every option the long help names is on the page.
+    source=$(zcat "$prefix/share/man/man1/chimewick-mp3.1.gz" | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g')
+    "$build/chimewick-mp3" --longhelp | grep -o -e '--[a-z0-9-]*[a-z0-9]' | sort -u >"$scratch/options"
+    [ -s "$scratch/options" ] || fail "chimewick-mp3 --longhelp names no option"
+    while read -r option; do
+        case "$source" in
+            *"$option"*) ;;
+            *) fail "chimewick-mp3(1) lacks $option" ;;
+        esac
+    done <"$scratch/options"
+fi
+
+metainfo=$prefix/share/metainfo/example.chimewick.Chimewick.metainfo.xml
+[ -f "$metainfo" ] || fail "the AppStream metadata was not installed"
+appstreamcli validate --no-net "$metainfo" >"$scratch/validate.log" 2>&1 ||
+    fail "the AppStream metadata is not valid: $(cat "$scratch/validate.log")"
+launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
+[ -f "$prefix/share/applications/$launchable" ] ||
+    fail "the metadata launches $launchable, which is not installed"
+echo "check-docs: manual pages and metadata are in order"
