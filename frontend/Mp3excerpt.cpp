@@ -213,8 +213,12 @@ bool ReservoirsComplete(const MpegFrameWalk& walk, std::size_t firstAudio) {
 
 // The latest frame to start decoding at so that the warm-up frames in front of first all
 // find their bit reservoir in what was fed; 0 when that reaches the song's start.
+std::size_t WarmUpFrames(const MpegFrameWalk& walk) {
+    return walk.mpeg1 ? kWarmUpFramesMpeg1 : kWarmUpFramesMpeg2;
+}
+
 std::size_t WarmUpStart(const MpegFrameWalk& walk, std::size_t first, std::size_t firstAudio) {
-    const std::size_t warmUp = walk.mpeg1 ? kWarmUpFramesMpeg1 : kWarmUpFramesMpeg2;
+    const std::size_t warmUp = WarmUpFrames(walk);
     if (first < firstAudio + warmUp + 1) {
         return 0;
     }
@@ -270,6 +274,7 @@ std::unique_ptr<Mp3Excerpt> Mp3Excerpt::Plan(const std::string& songPath) {
     const std::int64_t decoded =
         static_cast<std::int64_t>(walk.frames.size() - static_cast<std::size_t>(plan->tagFrames_)) *
         walk.samplesPerFrame;
+    plan->waveSampleFrames_ = decoded - plan->skip_;
     plan->durationSeconds_ =
         DecodedWaveDurationSeconds(decoded, plan->skip_, walk.sampleRate, walk.channels);
     return plan;
@@ -319,8 +324,12 @@ bool Mp3Excerpt::WriteExcerpt(std::FILE* out, std::int32_t startSeconds,
     };
 
     // A late start: decode the warm-up frames and keep the first start whose sample count
-    // puts the synthesis filter where the whole-song decode has it. The song's own start
-    // needs no such proof: it is the whole-song decode.
+    // puts the synthesis filter where the whole-song decode has it, and whose last warm-up
+    // frames, which find their whole bit reservoir, each gave a full frame: one the decoder
+    // dropped (damaged main data) would shift the whole-song road's samples by a frame,
+    // and a shift by four frames keeps the phase. The song's own start needs no such proof:
+    // it is the whole-song decode.
+    const std::size_t checked = WarmUpFrames(walk);
     std::unique_ptr<FrameDecoder> decoder;
     std::int64_t position = 0;
     for (int attempt = 0; start > 0 && !decoder && attempt < kPhaseTries; ++attempt) {
@@ -335,14 +344,17 @@ bool Mp3Excerpt::WriteExcerpt(std::FILE* out, std::int32_t startSeconds,
         }
         auto candidate = std::make_unique<FrameDecoder>();
         std::int64_t produced = *candidate ? 0 : -1;
+        std::int64_t producedByChecked = 0;
         for (std::size_t i = start; i < first && produced >= 0; ++i) {
             unsigned char* frame = reader.Frame(i);
             std::int64_t r = frame ? candidate->Feed(frame, walk.frames[i].size) : -1;
             produced = r < 0 ? -1 : produced + r;
+            producedByChecked += i + checked >= first ? r : 0;
             afterFrame();
         }
         position = static_cast<std::int64_t>(first - firstAudio) * spf;
-        if (produced >= 0 && FloorMod(produced - position, kSynthesisPeriod) == 0) {
+        if (produced >= 0 && producedByChecked == static_cast<std::int64_t>(checked) * spf &&
+            FloorMod(produced - position, kSynthesisPeriod) == 0) {
             decoder = std::move(candidate);
         } else {
             --start;
@@ -359,6 +371,7 @@ bool Mp3Excerpt::WriteExcerpt(std::FILE* out, std::int32_t startSeconds,
         return false;
     }
     const bool late = start > 0;
+    checkedFrom_ = late ? first - checked : 0;
 
     auto keep = [&](const short* left, const short* right, int count) {
         const std::int64_t lo = std::max(position, from);
@@ -371,6 +384,7 @@ bool Mp3Excerpt::WriteExcerpt(std::FILE* out, std::int32_t startSeconds,
         position += count;
     };
     for (std::size_t i = late ? first : 0; position < to && i < walk.frames.size(); ++i) {
+        checkedEnd_ = i + 1;
         unsigned char* frame = reader.Frame(i);
         const std::int64_t r = frame ? decoder->Feed(frame, walk.frames[i].size, keep) : -1;
         // After a late start every frame must give exactly its own samples, at once.

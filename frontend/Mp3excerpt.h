@@ -6,8 +6,9 @@
 // The road is taken only for songs it can prove it reproduces byte for byte; every other
 // song (and LAMEOPT set, whose options can change decoding) is declined, and the caller
 // goes the whole-song road instead. Its limit: damaged Huffman data that makes the decoder
-// drop a frame ahead of the warm-up is invisible to a header walk (inside the warm-up and
-// the excerpt a dropped frame is seen, and the song declined).
+// drop a frame ahead of the last warm-up frames is invisible to a header walk, and so is
+// one behind the excerpt, which makes the song shorter than the walk counts (in the last
+// warm-up frames and the excerpt a dropped frame is seen, and the song declined).
 
 #include <cstdint>
 #include <cstdio>
@@ -38,6 +39,16 @@ public:
     // out stays open and owned by the caller.
     bool WriteExcerpt(std::FILE* out, std::int32_t startSeconds, std::int32_t lengthSeconds);
 
+    // Sample frames the whole-song road's WAVE file holds when every frame decodes.
+    std::int64_t WaveSampleFrames() const { return waveSampleFrames_; }
+    // The first frame of the walk whose samples the last WriteExcerpt checked (0: it
+    // decoded from the song's start, as the whole-song road does). A frame the decoder
+    // drops ahead of it (damaged main data) shifts the whole-song road's samples, and the
+    // road cannot see it: its stated limit.
+    std::size_t FirstCheckedFrame() const { return checkedFrom_; }
+    // One past the last frame the last WriteExcerpt fed the decoder.
+    std::size_t EndCheckedFrame() const { return checkedEnd_; }
+
 private:
     Mp3Excerpt() = default;
 
@@ -45,7 +56,10 @@ private:
     MpegFrameWalk walk_;
     int tagFrames_ = 0;      // 1 when the decoder reads the first frame as a tag frame
     std::int64_t skip_ = 0;  // samples the whole-song road drops at the start
+    std::int64_t waveSampleFrames_ = 0;
     std::int32_t durationSeconds_ = 0;
+    std::size_t checkedFrom_ = 0;
+    std::size_t checkedEnd_ = 0;
 };
 
 // The duration in whole seconds of the WAVE file the whole-song road writes for an MPEG
