@@ -81,7 +81,18 @@ void QtUserInterface::SetProgressPosition(int position) {
     }
 }
 
-void QtUserInterface::ProcessMessages() { QCoreApplication::processEvents(); }
+void QtUserInterface::ProcessMessages() {
+    // The loops call this after every frame, hundreds of times a second; a pump every
+    // 10 ms keeps the window as lively and costs a fraction. Cancel stays prompt: its flag
+    // is set only by handlers that run inside a pump, so a skipped pump changes nothing
+    // the loop's next cancel test could see.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPump_ < kPumpInterval) {
+        return;
+    }
+    QCoreApplication::processEvents();
+    lastPump_ = std::chrono::steady_clock::now();
+}
 
 bool QtUserInterface::CancelRequested() const {
     return ChimewickProgress && ChimewickProgress->cancelRequested;

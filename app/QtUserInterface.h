@@ -2,6 +2,8 @@
 // The user-interface port on a real display: message boxes, the progress dialog, the
 // window system's message processing.
 
+#include <chrono>
+
 #include "platform/UserInterface.h"
 
 class QtUserInterface : public platform::UserInterface {
@@ -17,4 +19,8 @@ public:
     void SetProgressPosition(int position) override;
     void ProcessMessages() override;
     bool CancelRequested() const override;
+
+private:
+    static constexpr std::chrono::milliseconds kPumpInterval{10};
+    std::chrono::steady_clock::time_point lastPump_{};
 };

@@ -1,9 +1,11 @@
 #include "app/Ringtonepipeline.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "app/Ringtonenames.h"
+#include "frontend/Mp3excerpt.h"
 #include "frontend/Mp3handler.h"
 #include "platform/Exception.h"
 #include "platform/UserInterface.h"
@@ -111,7 +113,6 @@ void RingtonePipeline::MakeRingtone() {
 }
 
 void RingtonePipeline::MakeRingtoneFiles() {
-    platform::UserInterface& ui = platform::Ui();
     const bool mp3 = IsMp3Song(songFile);
     const std::size_t nameLimit = platform::FileNameLimit(platform::ExtractFilePath(songFile));
     const std::string ringtoneFile = RingtoneFileName(songFile, nameLimit);
@@ -119,6 +120,63 @@ void RingtonePipeline::MakeRingtoneFiles() {
         TemporaryNameStem(songFile, platform::kUniqueNameChars + kSnippetSuffix.size(), nameLimit);
     RefuseProtectedRingtone(ringtoneFile);
 
+    // MP3 songs take the excerpt road unless it declines the song; both roads leave the
+    // same snippet, which is then encoded and moved into place alike.
+    std::string snippetFile = mp3 && excerptRoad ? WriteExcerptSnippet(stem) : std::string();
+    if (snippetFile.empty()) {
+        snippetFile = WriteWholeSongSnippet(stem, mp3);
+    }
+
+    if (mp3) {
+        std::string partial = CreateRunFile(stem, kPartialMp3Suffix);
+        if (partial.empty() || !mp3Handler->Encode(snippetFile, partial)) {
+            throw platform::Exception(kNoRingtone);
+        }
+        MoveIntoPlace(partial, ringtoneFile);
+    } else {
+        MoveIntoPlace(snippetFile, ringtoneFile);
+    }
+    DeleteRunFiles();
+}
+
+std::string RingtonePipeline::WriteExcerptSnippet(const std::string& stem) {
+    std::unique_ptr<frontend::Mp3Excerpt> excerpt = frontend::Mp3Excerpt::Plan(songFile);
+    if (!excerpt) {
+        return {};
+    }
+    const RingtoneRange range =
+        ChooseRingtoneRange(excerpt->DurationSeconds(), startSeconds, lengthSeconds);
+    // A range the snippet writer would refuse, and a snippet that cannot be made, go the
+    // whole-song road, which shows why.
+    if (range.length <= 0 ||
+        static_cast<std::int64_t>(range.start) + range.length > excerpt->DurationSeconds()) {
+        return {};
+    }
+    std::string snippetFile = CreateRunFile(stem, kSnippetSuffix);
+    std::FILE* out = snippetFile.empty() ? nullptr : platform::CreateNewFile(snippetFile);
+    if (!out) {
+        return {};
+    }
+    bool written = false;
+    try {
+        written = excerpt->WriteExcerpt(out, range.start, range.length);
+    } catch (...) {
+        std::fclose(out);
+        throw;
+    }
+    written = std::fclose(out) == 0 && written;
+    if (!written) {
+        // The decoder did not behave as planned: the whole-song road starts afresh.
+        platform::DeleteFile(snippetFile);
+        platform::Ui().SetProgressPosition(0);
+        return {};
+    }
+    platform::Ui().SetProgressPosition(kBarAfterDecode);
+    return snippetFile;
+}
+
+std::string RingtonePipeline::WriteWholeSongSnippet(const std::string& stem, bool mp3) {
+    platform::UserInterface& ui = platform::Ui();
     std::string workFile = songFile;
     if (mp3) {
         workFile = platform::CreateUniqueFile(stem, ".wav");
@@ -149,17 +207,7 @@ void RingtonePipeline::MakeRingtoneFiles() {
         ui.HideProgress();
         throw platform::Exception(kSnippetProblem);
     }
-
-    if (mp3) {
-        std::string partial = CreateRunFile(stem, kPartialMp3Suffix);
-        if (partial.empty() || !mp3Handler->Encode(snippetFile, partial)) {
-            throw platform::Exception(kNoRingtone);
-        }
-        MoveIntoPlace(partial, ringtoneFile);
-    } else {
-        MoveIntoPlace(snippetFile, ringtoneFile);
-    }
-    DeleteRunFiles();
+    return snippetFile;
 }
 
 void RingtonePipeline::RunCommandLine(std::string songPath) {

@@ -24,7 +24,9 @@ public:
     // exclusively, so runs on one song never share one; the ringtone is written under
     // such a name and moved into place only when complete. A run that fails or is
     // cancelled removes what it made and leaves an earlier ringtone as it was; a
-    // write-protected earlier ringtone is refused, not replaced.
+    // write-protected earlier ringtone is refused, not replaced. An MP3 song is decoded
+    // only from shortly before its excerpt when that gives the same ringtone, byte for byte
+    // (frontend/Mp3excerpt.h), and else whole into a temporary WAVE file.
     void MakeRingtone();
 
     // Command-line mode: makes the ringtone of songPath beside it with the automatic start
@@ -42,9 +44,17 @@ public:
     std::int32_t startSeconds = 0;
     std::int32_t lengthSeconds = 0;
     std::unique_ptr<MP3Handler> mp3Handler;
+    // False sends MP3 songs down the whole-song road only (the tests compare the roads).
+    bool excerptRoad = true;
 
 private:
     void MakeRingtoneFiles();
+    // The snippet of an MP3 song decoded straight from its excerpt, as a file of this run;
+    // empty when the excerpt road declines the song (nothing of it is left then).
+    std::string WriteExcerptSnippet(const std::string& stem);
+    // The snippet cut from the song's WAVE (for an MP3 song, from the whole song decoded
+    // into a temporary WAVE file), as a file of this run; raises the failure.
+    std::string WriteWholeSongSnippet(const std::string& stem, bool mp3);
     void MarkTempWavePending(const std::string& name);
     void DeletePendingTempWave();
     // A new file of this run, named stem + unique letters + suffix; empty when none could

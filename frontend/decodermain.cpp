@@ -23,12 +23,8 @@ namespace {
 
 constexpr int kNogapCapacity = 200;
 constexpr int kMp3BufferSize = 16384;
-constexpr int kDecodeBarEnd = 40;
 constexpr int kEncodeBarEnd = 100;
-// Decoder delay of the MPEG decoder: 528 samples plus the one the synthesis filter adds.
-constexpr int kLayer3DecoderDelay = 529;
 constexpr int kLayer12DecoderDelay = 241;
-constexpr unsigned kLargestWaveData = 0xFFFFFFD0u;
 
 void CloseOutput(std::FILE*& out) {
     if (out) {
@@ -100,6 +96,16 @@ void CopyLimited(std::string& into, const std::string& from, std::size_t limit) 
 }
 
 }  // namespace
+
+std::uint32_t DecodedWaveDataBytes(std::int64_t sampleFrames, int channels) {
+    const std::int64_t bytesPerFrame = 2 * static_cast<std::int64_t>(channels);
+    if (sampleFrames <= 0) {
+        return 0;
+    }
+    return sampleFrames > kLargestWaveData / bytesPerFrame
+               ? kLargestWaveData
+               : static_cast<std::uint32_t>(sampleFrames * bytesPerFrame);
+}
 
 int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::string& inPath,
                  const std::string& outPath) {
@@ -188,24 +194,16 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
         AfterFrame(mp3InputInfo.framenum, mp3InputInfo.totalframes, start, kDecodeBarEnd, out);
     } while (n > 0);
 
-    const unsigned bytesPerFrame = 2u * static_cast<unsigned>(channels);
-    double size;
-    if (written <= 0) {
-        if (talk) {
-            std::fprintf(stderr, "WAVE file contains 0 PCM samples\n");
-        }
-        size = 0;
-    } else if (written > kLargestWaveData / bytesPerFrame) {
-        if (talk) {
-            std::fprintf(stderr, "Very huge WAVE file, can't set filesize accordingly\n");
-        }
-        size = kLargestWaveData;
-    } else {
-        size = written * bytesPerFrame;
+    if (talk && written <= 0) {
+        std::fprintf(stderr, "WAVE file contains 0 PCM samples\n");
+    } else if (talk && written > kLargestWaveData / (2.0 * channels)) {
+        std::fprintf(stderr, "Very huge WAVE file, can't set filesize accordingly\n");
     }
     if (!settings.noWaveHeader && std::fseek(out, 0, SEEK_SET) == 0) {
-        WriteWaveHeader(out, static_cast<int>(static_cast<std::uint32_t>(size)), rate, channels,
-                        16);
+        WriteWaveHeader(
+            out,
+            static_cast<int>(DecodedWaveDataBytes(static_cast<std::int64_t>(written), channels)),
+            rate, channels, 16);
     }
     bool complete = CloseOutputChecked(out);
     if (settings.quietLevel <= 0) {

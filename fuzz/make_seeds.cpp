@@ -3,7 +3,8 @@
 // seconds of MP3 (stereo CBR, mono VBR, an MPEG-2 rate) each behind an ID3v2 tag and with
 // an Info tag, encoded by the front end itself, and short WAVE and AIFF songs; for the
 // WAVE header reader plain, annotated and streamed WAVE songs; for the option parser a
-// few command lines. Deterministic, so running it again rewrites the same files.
+// few command lines; for the MP3 excerpt road a few pokes. Deterministic, so running it again
+// rewrites the same files.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -151,6 +152,19 @@ bool OptionSeeds(const std::string& dir) {
     return ok;
 }
 
+// The excerpt target builds its songs itself; a seed picks one and a request, and pokes a
+// frame header, a side information byte and a byte of main data.
+bool Mp3ExcerptSeeds(const std::string& dir) {
+    bool ok = true;
+    for (std::uint8_t song = 0; song < 3; ++song) {
+        const Bytes plain = {song, 3, 1};
+        Bytes poked = {song, 1, 2, 1, 40, 0, 0x80, 1, 9, 0, 0x40, 0, 0, 3, 0x55};
+        ok = WriteFile(dir + "song" + std::to_string(song), plain) &&
+             WriteFile(dir + "poked" + std::to_string(song), poked) && ok;
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -165,7 +179,8 @@ int main(int argc, char** argv) {
         bool (*write)(const std::string& dir);
     } kinds[] = {{"fuzz_audio_input", AudioInputSeeds},
                  {"fuzz_wave_header", WaveHeaderSeeds},
-                 {"fuzz_options", OptionSeeds}};
+                 {"fuzz_options", OptionSeeds},
+                 {"fuzz_mp3_excerpt", Mp3ExcerptSeeds}};
     for (const auto& [target, write] : kinds) {
         const std::string dir = root + target + "/";
         std::error_code error;

@@ -1,4 +1,5 @@
-// Cancel pressed in the real progress dialog while an MP3 song is converted.
+// Cancel pressed in the real progress dialog while an MP3 song is converted, on each road
+// an MP3 song can take: the excerpt road (the parameter true) and the whole-song road.
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -15,11 +16,12 @@
 
 using namespace testing_support;
 
-class Mp3Cancel : public GuiFixture {
+class Mp3Cancel : public GuiFixture, public ::testing::WithParamInterface<bool> {
 protected:
     TempDir dir;
     std::string song;
     bool pressed = false;
+    bool wholeSongDecoded = false;
 
     void SetUp() override {
         GuiFixture::SetUp();
@@ -30,12 +32,23 @@ protected:
         FormMain->songFile = song;
         FormMain->startSeconds = -1;
         FormMain->lengthSeconds = 30;
+        FormMain->excerptRoad = GetParam();
+        PressCancelOnceBeyond(kNever);
     }
 
+    void TearDown() override {
+        EXPECT_EQ(wholeSongDecoded, !GetParam()) << "the run took the other road";
+        GuiFixture::TearDown();
+    }
+
+    static constexpr int kNever = 100;
+
     // Presses Cancel once, from a timer the window system runs while the loops process
-    // messages, as soon as the bar has passed from.
+    // messages, as soon as the bar has passed from; notes whether the song was decoded
+    // whole into a temporary WAVE file.
     void PressCancelOnceBeyond(int from) {
         ui.onProcessMessages = [this, from](int) {
+            wholeSongDecoded = wholeSongDecoded || FormMain->tempWavePending;
             if (!pressed && ChimewickProgress->Progress->value() > from) {
                 pressed = true;
                 QTimer::singleShot(
@@ -45,7 +58,7 @@ protected:
     }
 };
 
-TEST_F(Mp3Cancel, YesStopsTheRunRemovesItsFilesAndKeepsTheEarlierRingtone) {
+TEST_P(Mp3Cancel, YesStopsTheRunRemovesItsFilesAndKeepsTheEarlierRingtone) {
     const Bytes earlier(4000, 'e');
     struct Case {
         const char* name;
@@ -68,7 +81,7 @@ TEST_F(Mp3Cancel, YesStopsTheRunRemovesItsFilesAndKeepsTheEarlierRingtone) {
     }
 
     // The next run goes to its end and replaces the earlier ringtone.
-    ui.onProcessMessages = nullptr;
+    PressCancelOnceBeyond(kNever);
     ui.messages.clear();
     EXPECT_EQ(RaisedBy(*FormMain), "");
     EXPECT_EQ(ui.Texts(), std::vector<std::string>({"The ringtone was successfully created!"}));
@@ -76,7 +89,7 @@ TEST_F(Mp3Cancel, YesStopsTheRunRemovesItsFilesAndKeepsTheEarlierRingtone) {
     EXPECT_GT(ReadFileBytes(dir / "song_Chimewick_Ringtone.mp3").size(), 100000u);
 }
 
-TEST_F(Mp3Cancel, NoLetsTheWorkGoOnToTheEnd) {
+TEST_P(Mp3Cancel, NoLetsTheWorkGoOnToTheEnd) {
     ui.confirmAnswers = {false};
     PressCancelOnceBeyond(20);
     EXPECT_EQ(RaisedBy(*FormMain), "");
@@ -87,10 +100,15 @@ TEST_F(Mp3Cancel, NoLetsTheWorkGoOnToTheEnd) {
     EXPECT_EQ(dir.List(), std::vector<std::string>({"song.mp3", "song_Chimewick_Ringtone.mp3"}));
 }
 
-TEST_F(Mp3Cancel, TwoRingtonesInARowAreIdentical) {
+TEST_P(Mp3Cancel, TwoRingtonesInARowAreIdentical) {
     EXPECT_EQ(RaisedBy(*FormMain), "");
     Bytes first = ReadFileBytes(dir / "song_Chimewick_Ringtone.mp3");
     EXPECT_EQ(RaisedBy(*FormMain), "");
     EXPECT_EQ(ReadFileBytes(dir / "song_Chimewick_Ringtone.mp3"), first);
     EXPECT_GT(first.size(), 100000u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Roads, Mp3Cancel, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& road) {
+                             return road.param ? "ExcerptRoad" : "WholeSongRoad";
+                         });

@@ -13,7 +13,15 @@ Mp3File EncodeMp3(const Mp3Options& options) {
     lame_global_flags* gfp = lame_init();
     lame_set_in_samplerate(gfp, options.sampleRate);
     lame_set_num_channels(gfp, options.channels);
-    lame_set_mode(gfp, options.channels == 1 ? MONO : JOINT_STEREO);
+    lame_set_mode(gfp, options.channels == 1 ? MONO : options.plainStereo ? STEREO : JOINT_STEREO);
+    if (options.kbps > 0) {
+        lame_set_brate(gfp, options.kbps);
+    }
+    if (options.vbrQuality >= 0) {
+        lame_set_VBR(gfp, vbr_default);
+        lame_set_VBR_q(gfp, options.vbrQuality);
+    }
+    lame_set_error_protection(gfp, options.crc ? 1 : 0);
     lame_set_bWriteVbrTag(gfp, options.infoTag ? 1 : 0);
     lame_set_quality(gfp, options.quality);
     if (lame_init_params(gfp) < 0) {
@@ -23,11 +31,20 @@ Mp3File EncodeMp3(const Mp3Options& options) {
     const int samples = options.seconds * options.sampleRate + options.extraSamples;
     std::vector<short> left(static_cast<std::size_t>(samples));
     std::vector<short> right(left.size());
+    std::uint32_t noise = 12345;
     for (int i = 0; i < samples; ++i) {
         const double t = static_cast<double>(i) / options.sampleRate;
-        left[static_cast<std::size_t>(i)] = static_cast<short>(9000 * std::sin(2 * M_PI * 440 * t));
+        double pitch = 440;
+        double hiss = 0;
+        if (options.varied) {
+            pitch = 220 + 37 * (i / options.sampleRate % 13);
+            noise = noise * 1664525u + 1013904223u;
+            hiss = static_cast<double>(noise >> 20) - 2048;
+        }
+        left[static_cast<std::size_t>(i)] =
+            static_cast<short>(9000 * std::sin(2 * M_PI * pitch * t) + hiss);
         right[static_cast<std::size_t>(i)] =
-            static_cast<short>(7000 * std::sin(2 * M_PI * 660 * t));
+            static_cast<short>(7000 * std::sin(2 * M_PI * pitch * 1.5 * t) - hiss);
     }
     Mp3File file;
     std::vector<unsigned char> buffer(static_cast<std::size_t>(samples) * 5 / 4 + 7200);

@@ -12,8 +12,15 @@ struct Mp3Options {
     int extraSamples = 0;  // added to seconds * sampleRate
     int sampleRate = 44100;
     int channels = 2;
-    bool infoTag = true;  // the Xing/Info/LAME tag frame at the start
-    int quality = 9;      // fastest; the tests check counts, not sound
+    bool infoTag = true;       // the Xing/Info/LAME tag frame at the start
+    int quality = 9;           // fastest; the tests check counts, not sound
+    int kbps = 0;              // constant bitrate; 0: the library's choice
+    int vbrQuality = -1;       // 0..9 for VBR; -1: constant bitrate
+    bool plainStereo = false;  // left/right stereo instead of joint stereo
+    bool crc = false;          // a CRC in every frame
+    // A tone whose pitch changes every second, with some noise: decoding faults show in
+    // every frame instead of hiding in a steady tone.
+    bool varied = false;
 };
 
 struct Mp3File {

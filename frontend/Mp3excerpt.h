@@ -1,0 +1,71 @@
+#pragma once
+// The excerpt road for MP3 songs: the WAVE excerpt the whole-song road would cut from its
+// temporary WAVE file, made by decoding only a few frames before the excerpt and the
+// excerpt itself. The song's duration comes from a header-only walk over its frames.
+//
+// The road is taken only for songs it can prove it reproduces byte for byte; every other
+// song (and LAMEOPT set, whose options can change decoding) is declined, and the caller
+// goes the whole-song road instead. Its limit: damaged Huffman data that makes the decoder
+// drop a frame ahead of the last warm-up frames is invisible to a header walk, and so is
+// one behind the excerpt, which makes the song shorter than the walk counts (in the last
+// warm-up frames and the excerpt a dropped frame is seen, and the song declined).
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "frontend/mpeg_frames.h"
+
+namespace frontend {
+
+class Mp3Excerpt {
+public:
+    // Walks the song's frames and decodes its first few to learn what the whole-song road
+    // delivers. Returns null when the song is declined (see mpeg_frames.h for the shapes of
+    // stream accepted; also declined: a first frame the decoder does not read as the walk
+    // does, a bit reservoir reaching back before the first audio frame, LAMEOPT set).
+    static std::unique_ptr<Mp3Excerpt> Plan(const std::string& songPath);
+
+    // Whole seconds of audio, exactly as the whole-song road's WAVE file gives them.
+    std::int32_t DurationSeconds() const { return durationSeconds_; }
+
+    // Writes to out the WAVE excerpt of lengthSeconds from second startSeconds (negative:
+    // the first sample), byte for byte what WaveFile::WriteSnippet writes from the whole
+    // song's WAVE file. Moves the bar from where it stands toward 40, processes pending
+    // window messages after every frame and honours Cancel by raising the cancellation
+    // exception. Returns false when the request is outside the song or the decoder did not
+    // behave as planned (out then holds a partial excerpt for the caller to discard).
+    // out stays open and owned by the caller.
+    bool WriteExcerpt(std::FILE* out, std::int32_t startSeconds, std::int32_t lengthSeconds);
+
+    // Sample frames the whole-song road's WAVE file holds when every frame decodes.
+    std::int64_t WaveSampleFrames() const { return waveSampleFrames_; }
+    // The first frame of the walk whose samples the last WriteExcerpt checked (0: it
+    // decoded from the song's start, as the whole-song road does). A frame the decoder
+    // drops ahead of it (damaged main data) shifts the whole-song road's samples, and the
+    // road cannot see it: its stated limit.
+    std::size_t FirstCheckedFrame() const { return checkedFrom_; }
+    // One past the last frame the last WriteExcerpt fed the decoder.
+    std::size_t EndCheckedFrame() const { return checkedEnd_; }
+
+private:
+    Mp3Excerpt() = default;
+
+    std::string path_;
+    MpegFrameWalk walk_;
+    int tagFrames_ = 0;      // 1 when the decoder reads the first frame as a tag frame
+    std::int64_t skip_ = 0;  // samples the whole-song road drops at the start
+    std::int64_t waveSampleFrames_ = 0;
+    std::int32_t durationSeconds_ = 0;
+    std::size_t checkedFrom_ = 0;
+    std::size_t checkedEnd_ = 0;
+};
+
+// The duration in whole seconds of the WAVE file the whole-song road writes for an MPEG
+// song whose decoder delivers decodedSamples per channel, of which it skips skip: the same
+// integer rules, including the clamp of the data size for very long songs.
+std::int32_t DecodedWaveDurationSeconds(std::int64_t decodedSamples, std::int64_t skip,
+                                        int sampleRate, int channels);
+
+}  // namespace frontend
