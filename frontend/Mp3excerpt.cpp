@@ -211,12 +211,12 @@ bool ReservoirsComplete(const MpegFrameWalk& walk, std::size_t firstAudio) {
     return true;
 }
 
-// The latest frame to start decoding at so that the warm-up frames in front of first all
-// find their bit reservoir in what was fed; 0 when that reaches the song's start.
 std::size_t WarmUpFrames(const MpegFrameWalk& walk) {
     return walk.mpeg1 ? kWarmUpFramesMpeg1 : kWarmUpFramesMpeg2;
 }
 
+// The latest frame to start decoding at so that the warm-up frames in front of first all
+// find their bit reservoir in what was fed; 0 when that reaches the song's start.
 std::size_t WarmUpStart(const MpegFrameWalk& walk, std::size_t first, std::size_t firstAudio) {
     const std::size_t warmUp = WarmUpFrames(walk);
     if (first < firstAudio + warmUp + 1) {
