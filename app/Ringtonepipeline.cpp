@@ -1,7 +1,6 @@
 #include "app/Ringtonepipeline.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 
 #include "app/Ringtonenames.h"
@@ -153,18 +152,12 @@ std::string RingtonePipeline::WriteExcerptSnippet(const std::string& stem) {
         return {};
     }
     std::string snippetFile = CreateRunFile(stem, kSnippetSuffix);
-    std::FILE* out = snippetFile.empty() ? nullptr : platform::CreateNewFile(snippetFile);
+    platform::ScopedFile out(snippetFile.empty() ? nullptr : platform::CreateNewFile(snippetFile));
     if (!out) {
         return {};
     }
-    bool written = false;
-    try {
-        written = excerpt->WriteExcerpt(out, range.start, range.length);
-    } catch (...) {
-        std::fclose(out);
-        throw;
-    }
-    written = std::fclose(out) == 0 && written;
+    bool written = excerpt->WriteExcerpt(out.get(), range.start, range.length);
+    written = out.Close() && written;
     if (!written) {
         // The decoder did not behave as planned: the whole-song road starts afresh.
         platform::DeleteFile(snippetFile);

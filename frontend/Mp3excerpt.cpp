@@ -88,25 +88,18 @@ class FrameReader {
 public:
     FrameReader(const std::string& path, const MpegFrameWalk& walk)
         : f_(platform::OpenRegularFileForReading(path)), walk_(walk) {}
-    ~FrameReader() {
-        if (f_) {
-            std::fclose(f_);
-        }
-    }
-    FrameReader(const FrameReader&) = delete;
-    FrameReader& operator=(const FrameReader&) = delete;
-    explicit operator bool() const { return f_ != nullptr; }
-    std::FILE* file() const { return f_; }
+    explicit operator bool() const { return static_cast<bool>(f_); }
+    std::FILE* file() const { return f_.get(); }
 
     // The bytes of frame i, or null when the file no longer holds them.
     unsigned char* Frame(std::size_t i) {
         const MpegFrame& frame = walk_.frames[i];
         if (frame.offset != position_ &&
-            fseeko(f_, static_cast<off_t>(frame.offset), SEEK_SET) != 0) {
+            fseeko(f_.get(), static_cast<off_t>(frame.offset), SEEK_SET) != 0) {
             return nullptr;
         }
         position_ = frame.offset + frame.size;
-        if (std::fread(bytes_, 1, frame.size, f_) != frame.size) {
+        if (std::fread(bytes_, 1, frame.size, f_.get()) != frame.size) {
             position_ = UINT64_MAX;
             return nullptr;
         }
@@ -114,7 +107,7 @@ public:
     }
 
 private:
-    std::FILE* f_;
+    platform::ScopedFile f_;
     const MpegFrameWalk& walk_;
     std::uint64_t position_ = UINT64_MAX;
     unsigned char bytes_[4096];

@@ -222,17 +222,12 @@ bool Walk(std::FILE* f, std::uint64_t fileSize, MpegFrameWalk& walk) {
 
 bool WalkMpegFrames(const std::string& path, MpegFrameWalk& walk) {
     walk = MpegFrameWalk{};
-    std::FILE* f = platform::OpenRegularFileForReading(path);
-    if (!f) {
+    platform::ScopedFile f(platform::OpenRegularFileForReading(path));
+    if (!f || fseeko(f.get(), 0, SEEK_END) != 0) {
         return false;
     }
-    bool ok = false;
-    if (fseeko(f, 0, SEEK_END) == 0) {
-        const off_t size = ftello(f);
-        ok = size > 0 && Walk(f, static_cast<std::uint64_t>(size), walk);
-    }
-    std::fclose(f);
-    return ok;
+    const off_t size = ftello(f.get());
+    return size > 0 && Walk(f.get(), static_cast<std::uint64_t>(size), walk);
 }
 
 }  // namespace frontend
