@@ -30,6 +30,21 @@ std::string AbsolutePath(const std::string& name) {
     return !name.empty() && platform::IsPathSeparator(name[0]) ? name
                                                                : platform::GetCurrentDir() + name;
 }
+
+// Raises the refusal of a ringtone that may not be replaced, after showing the writer's
+// message.
+[[noreturn]] void RefuseRingtone() {
+    platform::Ui().ShowInformation(kSnippetExistsText);
+    platform::Ui().HideProgress();
+    throw platform::Exception(kSnippetProblem);
+}
+
+// Raises the refusal unless ringtoneFile may be replaced (a write-protected one may not).
+void RefuseProtectedRingtone(const std::string& ringtoneFile) {
+    if (!platform::MayReplaceFile(ringtoneFile)) {
+        RefuseRingtone();
+    }
+}
 }  // namespace
 
 RingtonePipeline::RingtonePipeline() : mp3Handler(new MP3Handler) {
@@ -73,20 +88,10 @@ void RingtonePipeline::DeleteRunFiles() {
     runFiles_.clear();
 }
 
-void RingtonePipeline::RefuseProtectedRingtone(const std::string& ringtoneFile) {
-    if (!platform::MayReplaceFile(ringtoneFile)) {
-        platform::Ui().ShowInformation(kSnippetExistsText);
-        platform::Ui().HideProgress();
-        throw platform::Exception(kSnippetProblem);
-    }
-}
-
 void RingtonePipeline::MoveIntoPlace(const std::string& partial, const std::string& ringtoneFile) {
     RefuseProtectedRingtone(ringtoneFile);
     if (!platform::RenameFile(partial, ringtoneFile)) {
-        platform::Ui().ShowInformation(kSnippetExistsText);
-        platform::Ui().HideProgress();
-        throw platform::Exception(kSnippetProblem);
+        RefuseRingtone();
     }
     // The name is the ringtone's now; the file is no longer this run's to delete.
     runFiles_.erase(std::remove(runFiles_.begin(), runFiles_.end(), AbsolutePath(partial)),
