@@ -89,7 +89,12 @@ public:
     FrameReader(const std::string& path, const MpegFrameWalk& walk)
         : f_(platform::OpenRegularFileForReading(path)), walk_(walk) {}
     explicit operator bool() const { return static_cast<bool>(f_); }
-    std::FILE* file() const { return f_.get(); }
+    // The file, standing at offset for reads of the caller's own; null when it cannot get
+    // there. The next Frame seeks afresh.
+    std::FILE* FileAt(std::uint64_t offset) {
+        position_ = UINT64_MAX;
+        return fseeko(f_.get(), static_cast<off_t>(offset), SEEK_SET) == 0 ? f_.get() : nullptr;
+    }
 
     // The bytes of frame i, or null when the file no longer holds them.
     unsigned char* Frame(std::size_t i) {
@@ -119,8 +124,8 @@ private:
 // frame as the walk does.
 std::int64_t WholeSongSkip(FrameReader& reader, const MpegFrameWalk& walk) {
     FrameDecoder decoder;
-    std::FILE* f = reader.file();
-    if (!decoder || fseeko(f, static_cast<off_t>(walk.frames[0].offset), SEEK_SET) != 0) {
+    std::FILE* f = decoder ? reader.FileAt(walk.frames[0].offset) : nullptr;
+    if (!f) {
         return -1;
     }
     short left[kFrameSamples];
