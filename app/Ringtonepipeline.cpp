@@ -1,7 +1,6 @@
 #include "app/Ringtonepipeline.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 
 #include "app/Ringtonenames.h"
@@ -30,6 +29,21 @@ constexpr int kBarDone = 100;
 std::string AbsolutePath(const std::string& name) {
     return !name.empty() && platform::IsPathSeparator(name[0]) ? name
                                                                : platform::GetCurrentDir() + name;
+}
+
+// Raises the refusal of a ringtone that may not be replaced, after showing the writer's
+// message.
+[[noreturn]] void RefuseRingtone() {
+    platform::Ui().ShowInformation(kSnippetExistsText);
+    platform::Ui().HideProgress();
+    throw platform::Exception(kSnippetProblem);
+}
+
+// Raises the refusal unless ringtoneFile may be replaced (a write-protected one may not).
+void RefuseProtectedRingtone(const std::string& ringtoneFile) {
+    if (!platform::MayReplaceFile(ringtoneFile)) {
+        RefuseRingtone();
+    }
 }
 }  // namespace
 
@@ -74,20 +88,10 @@ void RingtonePipeline::DeleteRunFiles() {
     runFiles_.clear();
 }
 
-void RingtonePipeline::RefuseProtectedRingtone(const std::string& ringtoneFile) {
-    if (!platform::MayReplaceFile(ringtoneFile)) {
-        platform::Ui().ShowInformation(kSnippetExistsText);
-        platform::Ui().HideProgress();
-        throw platform::Exception(kSnippetProblem);
-    }
-}
-
 void RingtonePipeline::MoveIntoPlace(const std::string& partial, const std::string& ringtoneFile) {
     RefuseProtectedRingtone(ringtoneFile);
     if (!platform::RenameFile(partial, ringtoneFile)) {
-        platform::Ui().ShowInformation(kSnippetExistsText);
-        platform::Ui().HideProgress();
-        throw platform::Exception(kSnippetProblem);
+        RefuseRingtone();
     }
     // The name is the ringtone's now; the file is no longer this run's to delete.
     runFiles_.erase(std::remove(runFiles_.begin(), runFiles_.end(), AbsolutePath(partial)),
@@ -153,18 +157,12 @@ std::string RingtonePipeline::WriteExcerptSnippet(const std::string& stem) {
         return {};
     }
     std::string snippetFile = CreateRunFile(stem, kSnippetSuffix);
-    std::FILE* out = snippetFile.empty() ? nullptr : platform::CreateNewFile(snippetFile);
+    platform::ScopedFile out(snippetFile.empty() ? nullptr : platform::CreateNewFile(snippetFile));
     if (!out) {
         return {};
     }
-    bool written = false;
-    try {
-        written = excerpt->WriteExcerpt(out, range.start, range.length);
-    } catch (...) {
-        std::fclose(out);
-        throw;
-    }
-    written = std::fclose(out) == 0 && written;
+    bool written = excerpt->WriteExcerpt(out.get(), range.start, range.length);
+    written = out.Close() && written;
     if (!written) {
         // The decoder did not behave as planned: the whole-song road starts afresh.
         platform::DeleteFile(snippetFile);

@@ -62,9 +62,6 @@ private:
     std::string CreateRunFile(const std::string& stem, const std::string& suffix);
     // Deletes every file this run made, the temporary WAVE file included.
     void DeleteRunFiles();
-    // Raises the refusal of a write-protected ringtone (after showing the writer's message)
-    // unless ringtoneFile may be replaced.
-    void RefuseProtectedRingtone(const std::string& ringtoneFile);
     // Moves the finished ringtone from partial to ringtoneFile, or raises the refusal.
     void MoveIntoPlace(const std::string& partial, const std::string& ringtoneFile);
 

@@ -14,7 +14,6 @@
 #include "dialogs/Dhelpwindow.h"
 #include "dialogs/Product.h"
 #include "dialogs/Snippetprogressbar.h"
-#include "platform/Exception.h"
 #include "platform/UserInterface.h"
 #include "platform/process.h"
 

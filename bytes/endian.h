@@ -1,7 +1,8 @@
 #pragma once
-// Loads and stores of the fixed-width fields the RIFF, WAVE and AIFF formats are made of,
-// little- and big-endian, on plain byte arrays. They never read or write more than the
-// width named, and they compute in unsigned arithmetic, so every bit pattern round-trips.
+// Loads and stores of the fixed-width fields file formats are made of (RIFF, WAVE and AIFF
+// headers, MPEG frame headers), little- and big-endian, on plain byte arrays. They never
+// read or write more than the width named, and they compute in unsigned arithmetic, so
+// every bit pattern round-trips.
 
 #include <cstdint>
 

@@ -88,25 +88,23 @@ class FrameReader {
 public:
     FrameReader(const std::string& path, const MpegFrameWalk& walk)
         : f_(platform::OpenRegularFileForReading(path)), walk_(walk) {}
-    ~FrameReader() {
-        if (f_) {
-            std::fclose(f_);
-        }
+    explicit operator bool() const { return static_cast<bool>(f_); }
+    // The file, standing at offset for reads of the caller's own; null when it cannot get
+    // there. The next Frame seeks afresh.
+    std::FILE* FileAt(std::uint64_t offset) {
+        position_ = UINT64_MAX;
+        return fseeko(f_.get(), static_cast<off_t>(offset), SEEK_SET) == 0 ? f_.get() : nullptr;
     }
-    FrameReader(const FrameReader&) = delete;
-    FrameReader& operator=(const FrameReader&) = delete;
-    explicit operator bool() const { return f_ != nullptr; }
-    std::FILE* file() const { return f_; }
 
     // The bytes of frame i, or null when the file no longer holds them.
     unsigned char* Frame(std::size_t i) {
         const MpegFrame& frame = walk_.frames[i];
         if (frame.offset != position_ &&
-            fseeko(f_, static_cast<off_t>(frame.offset), SEEK_SET) != 0) {
+            fseeko(f_.get(), static_cast<off_t>(frame.offset), SEEK_SET) != 0) {
             return nullptr;
         }
         position_ = frame.offset + frame.size;
-        if (std::fread(bytes_, 1, frame.size, f_) != frame.size) {
+        if (std::fread(bytes_, 1, frame.size, f_.get()) != frame.size) {
             position_ = UINT64_MAX;
             return nullptr;
         }
@@ -114,7 +112,7 @@ public:
     }
 
 private:
-    std::FILE* f_;
+    platform::ScopedFile f_;
     const MpegFrameWalk& walk_;
     std::uint64_t position_ = UINT64_MAX;
     unsigned char bytes_[4096];
@@ -126,8 +124,8 @@ private:
 // frame as the walk does.
 std::int64_t WholeSongSkip(FrameReader& reader, const MpegFrameWalk& walk) {
     FrameDecoder decoder;
-    std::FILE* f = reader.file();
-    if (!decoder || fseeko(f, static_cast<off_t>(walk.frames[0].offset), SEEK_SET) != 0) {
+    std::FILE* f = decoder ? reader.FileAt(walk.frames[0].offset) : nullptr;
+    if (!f) {
         return -1;
     }
     short left[kFrameSamples];
@@ -211,12 +209,12 @@ bool ReservoirsComplete(const MpegFrameWalk& walk, std::size_t firstAudio) {
     return true;
 }
 
-// The latest frame to start decoding at so that the warm-up frames in front of first all
-// find their bit reservoir in what was fed; 0 when that reaches the song's start.
 std::size_t WarmUpFrames(const MpegFrameWalk& walk) {
     return walk.mpeg1 ? kWarmUpFramesMpeg1 : kWarmUpFramesMpeg2;
 }
 
+// The latest frame to start decoding at so that the warm-up frames in front of first all
+// find their bit reservoir in what was fed; 0 when that reaches the song's start.
 std::size_t WarmUpStart(const MpegFrameWalk& walk, std::size_t first, std::size_t firstAudio) {
     const std::size_t warmUp = WarmUpFrames(walk);
     if (first < firstAudio + warmUp + 1) {

@@ -74,13 +74,12 @@ struct AudioInputState {
 const AudioInputState& CurrentAudioInput();
 
 // Resets the module state, opens path ("-" is standard input; with settings.safeFiles only
-// a regular file) and identifies it by
-// settings.inputKind and, for non-MPEG kinds, by sniffing its first bytes; sets the input
-// sample rate, channel count and sample count on gfp (raw PCM keeps gfp's rate and
-// channels). May change settings.inputKind (never leaves it Unknown) and fills
-// settings.inputEncoderDelay/Padding from an MPEG LAME tag.
-// Fails: prints the reason (while settings.quietLevel < kQuietLevelSilent), releases everything
-// this module opened and throws FatalInputError{1}.
+// a regular file) and identifies it by settings.inputKind and, for non-MPEG kinds, by
+// sniffing its first bytes; sets the input sample rate, channel count and sample count on
+// gfp (raw PCM keeps gfp's rate and channels). May change settings.inputKind (never leaves
+// it Unknown) and fills settings.inputEncoderDelay/Padding from an MPEG LAME tag.
+// Fails: prints the reason (while settings.quietLevel < kQuietLevelSilent), releases
+// everything this module opened and throws FatalInputError{1}.
 void OpenAudioInput(lame_global_flags* gfp, const std::string& path);
 
 // OpenAudioInput for an input that is already open, such as bytes in memory (fmemopen):

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "bytes/endian.h"
 #include "platform/files.h"
 
 namespace frontend {
@@ -39,8 +40,7 @@ struct Layer3Header {
 };
 
 bool ParseLayer3Header(const unsigned char* b, Layer3Header& h) {
-    h.bits = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
-             (std::uint32_t{b[2]} << 8) | b[3];
+    h.bits = bytes::LoadBE32(b);
     const int version = (b[1] >> 3) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
     const int layer = (b[1] >> 1) & 3;    // 1: Layer III
     const bool noCrc = (b[1] & 1) != 0;
@@ -67,9 +67,7 @@ class BitReader {
 public:
     explicit BitReader(const unsigned char* b) : b_(b) {}
     unsigned Take(int n) {
-        const unsigned char* p = b_ + at_ / 8;
-        const std::uint32_t word = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-                                   (std::uint32_t{p[2]} << 8) | p[3];
+        const std::uint32_t word = bytes::LoadBE32(b_ + at_ / 8);
         const unsigned v = (word << (at_ % 8)) >> (32 - n);
         at_ += n;
         return v;
@@ -222,17 +220,12 @@ bool Walk(std::FILE* f, std::uint64_t fileSize, MpegFrameWalk& walk) {
 
 bool WalkMpegFrames(const std::string& path, MpegFrameWalk& walk) {
     walk = MpegFrameWalk{};
-    std::FILE* f = platform::OpenRegularFileForReading(path);
-    if (!f) {
+    platform::ScopedFile f(platform::OpenRegularFileForReading(path));
+    if (!f || fseeko(f.get(), 0, SEEK_END) != 0) {
         return false;
     }
-    bool ok = false;
-    if (fseeko(f, 0, SEEK_END) == 0) {
-        const off_t size = ftello(f);
-        ok = size > 0 && Walk(f, static_cast<std::uint64_t>(size), walk);
-    }
-    std::fclose(f);
-    return ok;
+    const off_t size = ftello(f.get());
+    return size > 0 && Walk(f.get(), static_cast<std::uint64_t>(size), walk);
 }
 
 }  // namespace frontend

@@ -347,17 +347,9 @@ void FixLongFileName(std::string& path) {
     }
     // The platform's own separators: on POSIX a backslash or colon is part of a name, and
     // cutting there would point the path at a different file.
-    std::size_t separator = std::string::npos;
-    for (std::size_t i = path.size(); i > 0; --i) {
-        if (platform::IsPathSeparator(path[i - 1])) {
-            separator = i - 1;
-            break;
-        }
-    }
-    if (separator == std::string::npos) {
-        path = found;
-    } else if (separator + found.size() + 1 < kDerivedStemLength) {
-        path.replace(separator + 1, std::string::npos, found);
+    const std::string folder = platform::ExtractFilePath(path);
+    if (folder.size() + found.size() < kDerivedStemLength) {
+        path = folder + found;
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The user-interface port for a machine without a display: every message box becomes one
 // line "Caption: text" on standard output, the bar is drawn on standard error when that is
-// a terminal, and Ctrl+C (or SIGTERM, SIGHUP) counts as a confirmed Cancel. Nothing ever waits for
-// input.
+// a terminal, and Ctrl+C (or SIGTERM, SIGHUP) counts as a confirmed Cancel. Nothing ever
+// waits for input.
 
 #include <cstdio>
 

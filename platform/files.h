@@ -47,6 +47,38 @@ std::FILE* OpenFileForReading(const std::string& path);
 // link at the name is written through. nullptr (errno set) when it cannot be opened.
 std::FILE* OpenFileForWriting(const std::string& path);
 
+// Owns a C stream (one of the openers' above, or any other) and closes it however the
+// scope is left.
+class ScopedFile {
+public:
+    ScopedFile() = default;
+    explicit ScopedFile(std::FILE* f) : f_(f) {}
+    ~ScopedFile() { Close(); }
+    ScopedFile(const ScopedFile&) = delete;
+    ScopedFile& operator=(const ScopedFile&) = delete;
+
+    std::FILE* get() const { return f_; }
+    explicit operator bool() const { return f_ != nullptr; }
+    // Closes the stream held (if any) and holds f instead.
+    void reset(std::FILE* f) {
+        Close();
+        f_ = f;
+    }
+    // Closes the stream now. True when there was none, or when everything buffered reached
+    // the file.
+    bool Close() {
+        if (!f_) {
+            return true;
+        }
+        const bool ok = std::fclose(f_) == 0;
+        f_ = nullptr;
+        return ok;
+    }
+
+private:
+    std::FILE* f_ = nullptr;
+};
+
 // Creates path as a new, empty regular file open for reading and writing, never through a
 // link: whatever is at the name (a file, a link, a hard link to another file) is removed as
 // a name first, and the file is then created exclusively, so anything planted there in

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/files.h"
+
 namespace platform {
 
 std::string ExecutableFolder() {
@@ -13,8 +15,7 @@ std::string ExecutableFolder() {
     if (n <= 0) {
         return std::string();
     }
-    std::string exe(path.data(), static_cast<std::size_t>(n));
-    return exe.substr(0, exe.find_last_of('/') + 1);
+    return ExtractFilePath(std::string(path.data(), static_cast<std::size_t>(n)));
 }
 
 void* LoadLibrarySymbol(const std::string& path, const char* symbol, std::string& error) {

@@ -17,6 +17,7 @@
 namespace {
 
 using platform::Exception;
+using platform::ScopedFile;
 
 constexpr std::size_t kCopyBlock = 1024;
 constexpr int kSnippetBarEnd = 75;
@@ -24,34 +25,6 @@ constexpr int kSnippetBarEnd = 75;
 const char* const kUnreadableHeader = "Error: Could not read wave file header!";
 const char* const kReadFailure = "Error: could not read properly from wave file!";
 const char* const kWriteFailure = "Error: could not write properly to snippet file!";
-
-// Owns a C stream; closes it however the scope is left.
-class Stream {
-public:
-    Stream() = default;
-    explicit Stream(std::FILE* f) : f_(f) {}
-    ~Stream() { Close(); }
-    Stream(const Stream&) = delete;
-    Stream& operator=(const Stream&) = delete;
-    std::FILE* get() const { return f_; }
-    explicit operator bool() const { return f_ != nullptr; }
-    void reset(std::FILE* f) {
-        Close();
-        f_ = f;
-    }
-    // Closes and reports whether everything buffered reached the file.
-    bool Close() {
-        if (!f_) {
-            return true;
-        }
-        bool ok = std::fclose(f_) == 0;
-        f_ = nullptr;
-        return ok;
-    }
-
-private:
-    std::FILE* f_ = nullptr;
-};
 
 bool ReadExactly(std::FILE* f, void* into, std::size_t n) { return std::fread(into, 1, n, f) == n; }
 
@@ -161,7 +134,7 @@ WaveHeaderRejection ParseWaveFileHeader(bytes::ByteSource& file, WaveHeaderField
 
 bool WaveFile::ReadHeader() {
     headerRead = false;
-    Stream file(platform::OpenRegularFileForReading(fileName));
+    ScopedFile file(platform::OpenRegularFileForReading(fileName));
     WaveHeaderFields fields;
     if (!file) {
         rejection = WaveHeaderRejection::CannotOpen;
@@ -182,8 +155,8 @@ bool WaveFile::ReadHeader() {
 }
 
 bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t length) {
-    Stream source;
-    Stream snippet;
+    ScopedFile source;
+    ScopedFile snippet;
     bool created = false;
     // Whatever went wrong, a partial snippet is no snippet: the file made here goes again.
     auto fail = [&](const std::string& text) {

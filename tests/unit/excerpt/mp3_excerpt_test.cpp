@@ -6,8 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "app/Ringtonenames.h"
@@ -16,6 +14,7 @@
 #include "frontend/Mp3handler.h"
 #include "frontend/mpeg_frames.h"
 #include "platform/Exception.h"
+#include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
@@ -24,19 +23,6 @@
 using namespace testing_support;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 struct Song {
     const char* name;
@@ -104,7 +90,7 @@ class ExcerptRoadMatchesTheWholeSongRoad : public ::testing::TestWithParam<Song>
 TEST_P(ExcerptRoadMatchesTheWholeSongRoad, ForEveryStart) {
     TempDir dir;
     const std::string song = dir / "song.mp3";
-    WriteBytes(song, SongBytes(GetParam()));
+    WriteFileBytes(song, SongBytes(GetParam()));
     MP3Handler handler;
     ASSERT_TRUE(handler.Decode(song, dir / "whole.wav"));
     WaveFile whole(dir / "whole.wav");
@@ -131,7 +117,7 @@ TEST_P(ExcerptRoadMatchesTheWholeSongRoad, ForEveryStart) {
             continue;
         }
         ASSERT_FALSE(excerpt.empty()) << "declined";
-        EXPECT_TRUE(excerpt == ReadBytes(dir / "cut.wav")) << "the excerpt differs";
+        EXPECT_TRUE(excerpt == ReadFileBytes(dir / "cut.wav")) << "the excerpt differs";
     }
 }
 
@@ -162,7 +148,7 @@ TEST(ExcerptRoadStarts, MatchAtEverySecond) {
     for (const Song& s : songs) {
         TempDir dir;
         const std::string song = dir / "song.mp3";
-        WriteBytes(song, SongBytes(s));
+        WriteFileBytes(song, SongBytes(s));
         ASSERT_TRUE(MP3Handler().Decode(song, dir / "whole.wav"));
         WaveFile whole(dir / "whole.wav");
         ASSERT_TRUE(whole.ReadHeader());
@@ -170,7 +156,7 @@ TEST(ExcerptRoadStarts, MatchAtEverySecond) {
             SCOPED_TRACE(::testing::Message() << s.name << " from " << start << " s");
             ASSERT_TRUE(whole.WriteSnippet(dir / "cut.wav", start, 1));
             std::int32_t duration = -1;
-            EXPECT_TRUE(ExcerptRoad(song, {start, 1}, &duration) == ReadBytes(dir / "cut.wav"));
+            EXPECT_TRUE(ExcerptRoad(song, {start, 1}, &duration) == ReadFileBytes(dir / "cut.wav"));
         }
     }
 }
@@ -184,7 +170,7 @@ TEST(ExcerptRoadStarts, AFrameDroppedInTheWarmUpIsSeen) {
     const Bytes clean = SongBytes(Song{"song", Options(44100, 2, 5, 0)});
     TempDir dir;
     const std::string song = dir / "song.mp3";
-    WriteBytes(song, clean);
+    WriteFileBytes(song, clean);
     frontend::MpegFrameWalk walk;
     ASSERT_TRUE(frontend::WalkMpegFrames(song, walk));
     // The excerpt from second 2 begins in frame 78 (the tag frame, then 1105 samples of
@@ -193,14 +179,14 @@ TEST(ExcerptRoadStarts, AFrameDroppedInTheWarmUpIsSeen) {
         SCOPED_TRACE(::testing::Message() << "frame " << damaged);
         Bytes bytes = clean;
         bytes[walk.frames[damaged].offset + 20] = 0xFF;  // in the second granule's fields
-        WriteBytes(song, bytes);
+        WriteFileBytes(song, bytes);
         ASSERT_TRUE(MP3Handler().Decode(song, dir / "whole.wav"));
         WaveFile whole(dir / "whole.wav");
         ASSERT_TRUE(whole.ReadHeader());
         ASSERT_TRUE(whole.WriteSnippet(dir / "cut.wav", 2, 1));
         std::int32_t duration = -1;
         const Bytes excerpt = ExcerptRoad(song, {2, 1}, &duration);
-        EXPECT_TRUE(excerpt.empty() || excerpt == ReadBytes(dir / "cut.wav"));
+        EXPECT_TRUE(excerpt.empty() || excerpt == ReadFileBytes(dir / "cut.wav"));
     }
 }
 
@@ -212,7 +198,7 @@ TEST(ExcerptRoadPipeline, WritesTheSameRingtoneBytes) {
         SCOPED_TRACE(s.name);
         TempDir dir;
         const std::string song = dir / "song.mp3";
-        WriteBytes(song, SongBytes(s));
+        WriteFileBytes(song, SongBytes(s));
         Bytes ringtones[2];
         for (bool excerptRoad : {false, true}) {
             RecordingUserInterface ui;
@@ -227,7 +213,7 @@ TEST(ExcerptRoadPipeline, WritesTheSameRingtoneBytes) {
                       std::vector<std::string>{"The ringtone was successfully created!"});
             EXPECT_EQ(dir.List(),
                       (std::vector<std::string>{"song.mp3", "song_Chimewick_Ringtone.mp3"}));
-            ringtones[excerptRoad] = ReadBytes(dir / "song_Chimewick_Ringtone.mp3");
+            ringtones[excerptRoad] = ReadFileBytes(dir / "song_Chimewick_Ringtone.mp3");
         }
         EXPECT_FALSE(ringtones[1].empty());
         EXPECT_TRUE(ringtones[0] == ringtones[1]) << "the ringtones differ";
@@ -243,8 +229,8 @@ TEST(ExcerptRoadPipeline, LeavesNothingBehindOnCancel) {
         SCOPED_TRACE(::testing::Message() << "cancel at " << cancelAtBar);
         TempDir dir;
         const std::string song = dir / "song.mp3";
-        WriteBytes(song, songBytes);
-        WriteBytes(dir / "song_Chimewick_Ringtone.mp3", earlier);
+        WriteFileBytes(song, songBytes);
+        WriteFileBytes(dir / "song_Chimewick_Ringtone.mp3", earlier);
         RecordingUserInterface ui;
         bool cancelled = false;
         ui.onProcessMessages = [&](int) {
@@ -264,8 +250,8 @@ TEST(ExcerptRoadPipeline, LeavesNothingBehindOnCancel) {
         }
         EXPECT_EQ(dir.List(),
                   (std::vector<std::string>{"song.mp3", "song_Chimewick_Ringtone.mp3"}));
-        EXPECT_TRUE(ReadBytes(dir / "song_Chimewick_Ringtone.mp3") == earlier);
-        EXPECT_TRUE(ReadBytes(song) == songBytes);
+        EXPECT_TRUE(ReadFileBytes(dir / "song_Chimewick_Ringtone.mp3") == earlier);
+        EXPECT_TRUE(ReadFileBytes(song) == songBytes);
     }
 }
 
@@ -301,10 +287,10 @@ TEST(ExcerptRoadPlan, DeclinesWhatItCannotProve) {
     TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        WriteBytes(dir / "song.mp3", c.song);
+        WriteFileBytes(dir / "song.mp3", c.song);
         EXPECT_EQ(frontend::Mp3Excerpt::Plan(dir / "song.mp3"), nullptr);
     }
-    WriteBytes(dir / "song.mp3", clean);
+    WriteFileBytes(dir / "song.mp3", clean);
     EXPECT_NE(frontend::Mp3Excerpt::Plan(dir / "song.mp3"), nullptr);
     setenv("LAMEOPT", "-b 64", 1);
     EXPECT_EQ(frontend::Mp3Excerpt::Plan(dir / "song.mp3"), nullptr) << "LAMEOPT set";
