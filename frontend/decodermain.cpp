@@ -97,16 +97,6 @@ void CopyLimited(std::string& into, const std::string& from, std::size_t limit) 
 
 }  // namespace
 
-std::uint32_t DecodedWaveDataBytes(std::int64_t sampleFrames, int channels) {
-    const std::int64_t bytesPerFrame = 2 * static_cast<std::int64_t>(channels);
-    if (sampleFrames <= 0) {
-        return 0;
-    }
-    return sampleFrames > kLargestWaveData / bytesPerFrame
-               ? kLargestWaveData
-               : static_cast<std::uint32_t>(sampleFrames * bytesPerFrame);
-}
-
 int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::string& inPath,
                  const std::string& outPath) {
     const int channels = lame_get_num_channels(gfp);

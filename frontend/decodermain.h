@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "frontend/decode_rules.h"
+
 namespace frontend {
 
 // Runs one conversion. Returns 0 on success (also after help or version text), 1 when
@@ -19,18 +21,6 @@ namespace frontend {
 // ("Ringtone creation cancelled by user."). Every path releases the library context and
 // closes both files. Not re-entrant: the front-end settings are process-wide.
 int FrontEndMain(int argc, const char* const* argv);
-
-// Where a decode leaves the progress bar.
-inline constexpr int kDecodeBarEnd = 40;
-// The decoder's own delay for Layer III, dropped with the encoder's: 528 samples plus the
-// one the synthesis filter adds.
-inline constexpr int kLayer3DecoderDelay = 529;
-// The largest data length a decoded WAVE file states; longer songs state this.
-inline constexpr std::uint32_t kLargestWaveData = 0xFFFFFFD0u;
-
-// The data length the header of a decoded WAVE file states for sampleFrames 16-bit
-// sample frames of channels channels: 0 for none, kLargestWaveData for more than fits.
-std::uint32_t DecodedWaveDataBytes(std::int64_t sampleFrames, int channels);
 
 // Decodes the open input into out as 16-bit PCM (a WAVE file unless -t), dropping skip
 // plus the decoder's delay. Moves the bar toward 40, processes pending window messages

@@ -10,6 +10,7 @@
 #include "bytes/endian.h"
 #include "bytes/source.h"
 #include "frontend/FatalInputError.h"
+#include "frontend/decode_rules.h"
 #include "frontend/settings.h"
 #include "platform/files.h"
 
@@ -37,18 +38,6 @@ constexpr std::uint32_t kTwos = FourCC("twos");
 constexpr std::uint32_t kSowt = FourCC("sowt");
 
 constexpr int kMaxWaveChunks = 20;
-constexpr std::size_t kMpegBlockBytes = 1024;
-constexpr std::size_t kMpegHeaderBlockBytes = 100;
-// The smallest Layer III frame (MPEG-2, 8 kbit/s at 24 kHz) is 24 bytes, so the decoder
-// cannot hold more frames than the bytes given to it since its last output allow.
-constexpr std::uint64_t kSmallestMpegFrameBytes = 24;
-constexpr std::uint64_t kMinEndOfInputAsks = 16;
-constexpr std::uint64_t kMaxEndOfInputAsks = 4096;
-// The decoder keeps every byte it cannot sync on and scans all of them again on each call,
-// so a long run of junk (zeros, a large trailing tag) would cost quadratic time. The
-// largest Layer III frame is 2880 bytes (free format); a decoder that has taken 16 KiB
-// without producing a frame is only scanning junk, and a fresh one forgets it.
-constexpr std::uint64_t kMaxBytesWithoutFrame = 16384;
 
 bool Talking() { return settings.quietLevel < kQuietLevelSilent; }
 
@@ -492,9 +481,7 @@ int DecodeHeld(short* left, short* right) {
 // reservoir is missing) answers 0 just like an empty decoder, so one empty answer does not
 // prove that nothing is left: keep asking while a held frame is still possible.
 int DrainDecoder(short* left, short* right) {
-    const std::uint64_t asks =
-        std::min(kMinEndOfInputAsks + state.decoderBytesPending / kSmallestMpegFrameBytes,
-                 kMaxEndOfInputAsks);
+    const std::uint64_t asks = EndOfInputAsks(state.decoderBytesPending);
     for (std::uint64_t i = 0; i < asks; ++i) {
         int result = DecodeHeld(left, right);
         if (result > 0) {
