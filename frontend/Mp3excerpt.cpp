@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "bytes/wave_header.h"
-#include "frontend/decodermain.h"
+#include "frontend/decode_rules.h"
 #include "frontend/get_audio.h"
 #include "frontend/wave_output.h"
 #include "platform/Exception.h"
@@ -122,12 +122,14 @@ private:
 // road makes (the first header, then 100-byte pieces until the library has parsed it), or
 // the library's own when the song has none. -1 when the library does not read the first
 // frame as the walk does.
-std::int64_t WholeSongSkip(FrameReader& reader, const MpegFrameWalk& walk) {
+std::int64_t WholeSongSkip(FrameReader& reader, const MpegFrameWalk& walk,
+                           std::uint64_t& blocksFrom) {
     FrameDecoder decoder;
     std::FILE* f = decoder ? reader.FileAt(walk.frames[0].offset) : nullptr;
     if (!f) {
         return -1;
     }
+    blocksFrom = walk.frames[0].offset;
     short left[kFrameSamples];
     short right[kFrameSamples];
     int encoderDelay = -1;
@@ -141,6 +143,7 @@ std::int64_t WholeSongSkip(FrameReader& reader, const MpegFrameWalk& walk) {
                                  &encoderPadding) == -1) {
             return -1;
         }
+        blocksFrom += n;
         n = sizeof piece;
     } while (info.header_parsed == 0);
     if (info.bitrate == 0 || info.stereo != walk.channels || info.samplerate != walk.sampleRate) {
@@ -190,7 +193,7 @@ int TagFrames(FrameReader& reader, const MpegFrameWalk& walk) {
         return -1;
     }
     const std::int64_t tags = static_cast<std::int64_t>(fed) - produced / walk.samplesPerFrame;
-    if (tags != (walk.frames[0].tagMarker ? 1 : 0)) {
+    if (tags != (walk.frames[0].tagMarker ? 1 : 0) || (tags == 0 && walk.firstFrameModeDiffers)) {
         return -1;
     }
     return static_cast<int>(tags);
@@ -238,6 +241,82 @@ std::size_t WarmUpStart(const MpegFrameWalk& walk, std::size_t first, std::size_
     return start;
 }
 
+// The samples the whole-song road's decoder makes of the bytes behind the last frame. A
+// decoder warmed up on the last frames, as the excerpt's is, takes them in the same pieces
+// that road reads (1024-byte blocks from blocksFrom on), restarts where it does and is
+// drained as it is at the end. -1 when the last frames do not each give a full frame (one
+// was dropped) or the decoder cannot be had.
+std::int64_t TrailerSamples(FrameReader& reader, const MpegFrameWalk& walk, std::size_t firstAudio,
+                            std::uint64_t blocksFrom) {
+    const std::size_t end = walk.frames.size();
+    std::size_t start = WarmUpStart(walk, end, firstAudio);
+    // Room for a false frame in the trailer to reach back as far as a bit reservoir can.
+    for (std::uint64_t fed = 0; start > firstAudio + 1 && fed < 2 * kMpegBlockBytes; --start) {
+        fed += walk.frames[start - 1].mainDataBytes;
+    }
+    if (start <= firstAudio + 1) {
+        start = 0;
+    }
+    auto decoder = std::make_unique<FrameDecoder>();
+    const std::size_t checked = std::min(WarmUpFrames(walk), end - firstAudio);
+    for (std::size_t i = start; i < end; ++i) {
+        unsigned char* frame = reader.Frame(i);
+        const std::int64_t r = frame && *decoder ? decoder->Feed(frame, walk.frames[i].size) : -1;
+        if (r < 0 || (i + checked >= end && r != walk.samplesPerFrame)) {
+            return -1;
+        }
+    }
+    std::FILE* f = reader.FileAt(walk.trailerOffset);
+    if (!f) {
+        return -1;
+    }
+    // The rest of the block the last frame ends in came with it; the frame decoded from it
+    // reset the road's count of bytes without a frame.
+    std::uint64_t at = walk.trailerOffset;
+    std::uint64_t pending = 0;
+    std::int64_t samples = 0;
+    auto count = [&samples](const short*, const short*, int n) { samples += n; };
+    unsigned char block[kMpegBlockBytes];
+    bool restOfBlock = at > blocksFrom && (at - blocksFrom) % kMpegBlockBytes != 0;
+    while (decoder && at < walk.fileSize) {
+        const std::uint64_t blockEnd =
+            at < blocksFrom
+                ? blocksFrom
+                : blocksFrom + ((at - blocksFrom) / kMpegBlockBytes + 1) * kMpegBlockBytes;
+        const auto n = static_cast<std::size_t>(std::min(blockEnd, walk.fileSize) - at);
+        if (std::fread(block, 1, n, f) != n) {
+            return -1;
+        }
+        at += n;
+        pending += restOfBlock ? 0 : n;
+        restOfBlock = false;
+        const std::int64_t before = samples;
+        if (decoder->Feed(block, n, count) < 0) {
+            decoder.reset();  // the road stops at a decoder error: its input ends there
+        } else if (samples > before) {
+            pending = 0;
+        } else if (pending > kMaxBytesWithoutFrame) {
+            decoder = std::make_unique<FrameDecoder>();
+            pending = 0;
+            if (!*decoder) {
+                return -1;
+            }
+        }
+    }
+    // After each frame the drain gives, the road asks once more, then drains afresh.
+    for (std::uint64_t asks = EndOfInputAsks(pending); decoder && asks > 0;) {
+        --asks;
+        const std::int64_t before = samples;
+        if (decoder->Feed(nullptr, 0, count) < 0) {
+            break;
+        }
+        if (samples > before) {
+            asks = 1 + EndOfInputAsks(0);
+        }
+    }
+    return samples;
+}
+
 std::int64_t FloorMod(std::int64_t a, std::int64_t m) { return ((a % m) + m) % m; }
 
 }  // namespace
@@ -263,15 +342,21 @@ std::unique_ptr<Mp3Excerpt> Mp3Excerpt::Plan(const std::string& songPath) {
     if (!reader) {
         return nullptr;
     }
-    plan->skip_ = WholeSongSkip(reader, walk);
+    std::uint64_t blocksFrom = 0;
+    plan->skip_ = WholeSongSkip(reader, walk, blocksFrom);
     plan->tagFrames_ = TagFrames(reader, walk);
-    if (plan->skip_ < 0 || plan->tagFrames_ < 0 ||
-        !ReservoirsComplete(walk, static_cast<std::size_t>(plan->tagFrames_))) {
+    const auto firstAudio = static_cast<std::size_t>(std::max(plan->tagFrames_, 0));
+    if (plan->skip_ < 0 || plan->tagFrames_ < 0 || !ReservoirsComplete(walk, firstAudio)) {
+        return nullptr;
+    }
+    const std::int64_t trailer = walk.trailerOffset < walk.fileSize
+                                     ? TrailerSamples(reader, walk, firstAudio, blocksFrom)
+                                     : 0;
+    if (trailer < 0) {
         return nullptr;
     }
     const std::int64_t decoded =
-        static_cast<std::int64_t>(walk.frames.size() - static_cast<std::size_t>(plan->tagFrames_)) *
-        walk.samplesPerFrame;
+        static_cast<std::int64_t>(walk.frames.size() - firstAudio) * walk.samplesPerFrame + trailer;
     plan->waveSampleFrames_ = decoded - plan->skip_;
     plan->durationSeconds_ =
         DecodedWaveDurationSeconds(decoded, plan->skip_, walk.sampleRate, walk.channels);

@@ -21,7 +21,6 @@ constexpr int kSampleRates[3][3] = {
     {22050, 24000, 16000},  // MPEG-2
     {11025, 12000, 8000},   // MPEG-2.5
 };
-constexpr std::size_t kId3v1Bytes = 128;
 constexpr std::size_t kReadBlock = 1 << 16;
 // Header, the largest side information (MPEG-1 stereo) and a tag frame's marker behind it.
 constexpr std::size_t kFrameLookBytes = 4 + 32 + 4;
@@ -137,51 +136,89 @@ private:
     std::size_t length_ = 0;
 };
 
-bool IsCleanId3v1(const unsigned char* b) {
-    return std::find(b, b + kId3v1Bytes, 0xFF) == b + kId3v1Bytes;
+// The whole-song road's sync search stops at the first four bytes that pass this test.
+bool PassesSyncSearch(const unsigned char* b) {
+    return b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && (b[1] & 0x18) != 0x08 &&
+           (b[1] & 0x06) == 0x02 && (b[2] & 0xF0) != 0xF0 && (b[2] & 0x0C) != 0x0C &&
+           (b[3] & 0x03) != 0x02;
+}
+
+bool HasTagMarker(const unsigned char* b, const Layer3Header& h) {
+    const unsigned char* marker = b + 4 + h.sideInfoBytes;
+    // Fraunhofer's VBRI sits at a fixed place, behind the largest side information.
+    return std::memcmp(marker, "Xing", 4) == 0 || std::memcmp(marker, "Info", 4) == 0 ||
+           std::memcmp(b + 4 + 32, "VBRI", 4) == 0;
+}
+
+// True when two Layer III frames that agree with each other follow each other somewhere in
+// [from, fileSize): the song, or another one, goes on behind junk there, which is no
+// trailer.
+bool StreamResumes(ForwardReader& reader, std::uint64_t from, std::uint64_t fileSize) {
+    for (std::uint64_t q = from; q + 4 <= fileSize; ++q) {
+        const unsigned char* b = reader.At(q, 4);
+        Layer3Header h;
+        if (!b || b[0] != 0xFF || !ParseLayer3Header(b, h) ||
+            q + static_cast<std::uint64_t>(h.size) + 4 > fileSize) {
+            continue;
+        }
+        const unsigned char* next = reader.At(q + static_cast<std::uint64_t>(h.size), 4);
+        Layer3Header n;
+        if (next && ParseLayer3Header(next, n) &&
+            (n.bits & kSharedBits) == (h.bits & kSharedBits)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool Walk(std::FILE* f, std::uint64_t fileSize, MpegFrameWalk& walk) {
     ForwardReader reader(f);
     std::uint64_t at = 0;
     // The size bytes are read as the whole-song road reads them (seven bits each, no
-    // footer): a tag whose frames do not start right behind that is not for this road.
+    // footer); whatever follows up to its sync search's stop is never fed to the decoder.
     if (const unsigned char* id3 = reader.At(0, 10); id3 && std::memcmp(id3, "ID3", 3) == 0) {
         at = 10 + ((std::uint64_t{id3[6] & 0x7Fu} << 21) | ((id3[7] & 0x7Fu) << 14) |
                    ((id3[8] & 0x7Fu) << 7) | (id3[9] & 0x7Fu));
     }
-    // Padding in front of the first frame: the whole-song road's sync search passes over
-    // it without feeding the decoder, and no zero byte can start a frame header.
-    for (const unsigned char* b; at < fileSize && (b = reader.At(at, 1)) && *b == 0;) {
+    if (const unsigned char* b = reader.At(at, 4); b && std::memcmp(b, "AiD\1", 4) == 0) {
+        return false;  // the road skips an album ID block by its own length
+    }
+    for (const unsigned char* b; (b = reader.At(at, 4)) && !PassesSyncSearch(b);) {
         ++at;
     }
     Layer3Header first;
+    Layer3Header audio;
+    // The fields every audio frame shares; a tag frame in front may differ in its mode.
+    std::uint32_t shared = 0;
     long previousBits = 0;
-    while (at < fileSize) {
-        if (fileSize - at == kId3v1Bytes && !walk.frames.empty()) {
-            const unsigned char* tag = reader.At(at, kId3v1Bytes);
-            if (tag && std::memcmp(tag, "TAG", 3) == 0) {
-                if (!IsCleanId3v1(tag)) {
-                    return false;
-                }
-                break;
-            }
-        }
+    while (fileSize - at >= 4) {
         const unsigned char* b =
             reader.At(at, std::min<std::uint64_t>(kFrameLookBytes, fileSize - at));
         Layer3Header h;
-        if (!b || fileSize - at < 4 || !ParseLayer3Header(b, h)) {
-            return false;
+        if (!b || !ParseLayer3Header(b, h)) {
+            break;  // the trailer begins
         }
-        if (walk.frames.empty()) {
+        if (walk.frames.size() == 1 && walk.frames[0].tagMarker) {
+            shared = h.bits & kSharedBits;
+            audio = h;
+            walk.firstFrameModeDiffers = (first.bits & kSharedBits) != shared;
+            constexpr std::uint32_t kModeBits = 0xC0u;
+            if ((first.bits & kSharedBits & ~kModeBits) != (shared & ~kModeBits)) {
+                return false;
+            }
+        } else if (walk.frames.empty()) {
             first = h;
+            audio = h;
+            shared = h.bits & kSharedBits;
             walk.frames.reserve(static_cast<std::size_t>(fileSize / static_cast<unsigned>(h.size)) +
                                 1);
-        } else if ((h.bits & kSharedBits) != (first.bits & kSharedBits)) {
+        } else if ((h.bits & kSharedBits) != shared) {
             return false;
         }
-        if (static_cast<std::uint64_t>(h.size) > fileSize - at ||
-            h.size < 4 + h.sideInfoBytes + 4) {
+        if (static_cast<std::uint64_t>(h.size) > fileSize - at) {
+            break;  // a cut-off last frame: part of the trailer
+        }
+        if (h.size < 4 + h.sideInfoBytes + 4) {
             return false;
         }
         MpegFrame frame;
@@ -200,19 +237,20 @@ bool Walk(std::FILE* f, std::uint64_t fileSize, MpegFrameWalk& walk) {
             return false;
         }
         previousBits = bits;
-        const unsigned char* marker = b + 4 + h.sideInfoBytes;
-        frame.tagMarker =
-            std::memcmp(marker, "Xing", 4) == 0 || std::memcmp(marker, "Info", 4) == 0;
+        frame.tagMarker = HasTagMarker(b, h);
         walk.frames.push_back(frame);
         at += static_cast<std::uint64_t>(h.size);
     }
-    if (walk.frames.empty()) {
+    if (walk.frames.size() < (walk.frames.empty() || !walk.frames[0].tagMarker ? 1u : 2u) ||
+        fileSize - at > kMaxTrailerBytes || StreamResumes(reader, at, fileSize)) {
         return false;
     }
-    walk.mpeg1 = first.mpeg1;
-    walk.sampleRate = first.sampleRate;
-    walk.channels = first.channels;
-    walk.samplesPerFrame = first.mpeg1 ? 1152 : 576;
+    walk.trailerOffset = at;
+    walk.fileSize = fileSize;
+    walk.mpeg1 = audio.mpeg1;
+    walk.sampleRate = audio.sampleRate;
+    walk.channels = audio.channels;
+    walk.samplesPerFrame = audio.mpeg1 ? 1152 : 576;
     return true;
 }
 
