@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frontend/Mp3excerpt.h"
@@ -50,16 +51,40 @@ struct Base {
     std::vector<std::size_t> structure;  // offsets of header and side information bytes
 };
 
-static Base Song(int seconds, int rate, int channels) {
-    testing_support::Mp3Options o;
-    o.seconds = seconds, o.sampleRate = rate, o.channels = channels, o.varied = true;
-    Base base{testing_support::EncodeMp3(o).bytes, {}, {}};
+static Base Walked(Bytes bytes) {
+    Base base{std::move(bytes), {}, {}};
     Write("song.mp3", base.bytes, base.bytes.size());
     frontend::WalkMpegFrames(dir + "song.mp3", base.walk);
     for (const auto& frame : base.walk.frames)
         for (std::size_t i = 0; i < frame.size - frame.mainDataBytes; ++i)
             base.structure.push_back(frame.offset + i);
+    if (base.structure.empty())
+        base.structure.push_back(0);
     return base;
+}
+
+static Base Song(int seconds, int rate, int channels) {
+    testing_support::Mp3Options o;
+    o.seconds = seconds, o.sampleRate = rate, o.channels = channels, o.varied = true;
+    return Walked(testing_support::EncodeMp3(o).bytes);
+}
+
+// Our own songs, and those of other writers that scripts/fuzz leaves in the folder named
+// by CHIMEWICK_FUZZ_SONGS (ffmpeg, sox, GStreamer, with their tags).
+static std::vector<Base> Songs() {
+    std::vector<Base> songs = {Song(5, 44100, 2), Song(6, 22050, 1), Song(8, 8000, 1)};
+    const char* folder = std::getenv("CHIMEWICK_FUZZ_SONGS");
+    for (int i = 0; folder && i < 64; ++i) {
+        std::FILE* f =
+            std::fopen((std::string(folder) + "/" + std::to_string(i) + ".mp3").c_str(), "rb");
+        if (!f)
+            break;
+        Bytes bytes(1 << 20);
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+        std::fclose(f);
+        songs.push_back(Walked(std::move(bytes)));
+    }
+    return songs;
 }
 
 static void RemoveFiles() {
@@ -70,10 +95,10 @@ static void RemoveFiles() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const int removeAtExit = std::atexit(RemoveFiles);
-    static const Base songs[3] = {Song(5, 44100, 2), Song(6, 22050, 1), Song(8, 8000, 1)};
+    static const std::vector<Base> songs = Songs();
     if (size < 3)
         return 0;
-    const Base& base = songs[data[0] % 3];
+    const Base& base = songs[data[0] % songs.size()];
     Bytes song = base.bytes;
     // Pokes of four bytes: a kind and where in its two low bits, the new byte last. Kinds:
     // set any byte, set a header or side information byte, flip bits anywhere, cut there.
