@@ -8,6 +8,8 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <string>
+#include <utility>
 
 #include "app/Ringtonenames.h"
 #include "frontend/Mp3excerpt.h"
@@ -101,9 +103,9 @@ Bytes Id3v1(std::uint8_t genre) {
 
 Bytes Ape() {
     Bytes items;
-    for (const char* item : {"REPLAYGAIN_TRACK_GAIN\0-6.20 dB", "MP3GAIN_MINMAX\0132,210"}) {
-        const std::string key(item);
-        const std::string value(item + key.size() + 1);
+    const std::pair<std::string, std::string> kItems[] = {{"REPLAYGAIN_TRACK_GAIN", "-6.20 dB"},
+                                                          {"MP3GAIN_MINMAX", "132,210"}};
+    for (const auto& [key, value] : kItems) {
         AppendLE32(items, static_cast<std::uint32_t>(value.size()));
         AppendLE32(items, 0);
         AppendText(items, key);
