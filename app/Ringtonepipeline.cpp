@@ -7,6 +7,7 @@
 #include "frontend/Mp3excerpt.h"
 #include "frontend/Mp3handler.h"
 #include "platform/Exception.h"
+#include "platform/Progress.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -23,8 +24,6 @@ const char* const kSnippetProblem =
 // a run makes needs room for.
 const std::string kSnippetSuffix = "_Chimewick_Ringtone.wav";
 const std::string kPartialMp3Suffix = "_Chimewick_Ringtone.mp3";
-constexpr int kBarAfterDecode = 40;
-constexpr int kBarDone = 100;
 
 std::string AbsolutePath(const std::string& name) {
     return !name.empty() && platform::IsPathSeparator(name[0]) ? name
@@ -112,7 +111,7 @@ void RingtonePipeline::MakeRingtone() {
         DeleteRunFiles();
         throw;
     }
-    ui.SetProgressPosition(kBarDone);
+    ui.SetProgressPosition(platform::kBarDone);
     ui.ShowInformation("The ringtone was successfully created!");
 }
 
@@ -169,7 +168,7 @@ std::string RingtonePipeline::WriteExcerptSnippet(const std::string& stem) {
         platform::Ui().SetProgressPosition(0);
         return {};
     }
-    platform::Ui().SetProgressPosition(kBarAfterDecode);
+    platform::Ui().SetProgressPosition(platform::kBarAfterSnippet);
     return snippetFile;
 }
 
@@ -186,7 +185,7 @@ std::string RingtonePipeline::WriteWholeSongSnippet(const std::string& stem, boo
             throw platform::Exception(kNoRingtone);
         }
     }
-    ui.SetProgressPosition(kBarAfterDecode);
+    ui.SetProgressPosition(platform::kBarAfterDecode);
 
     auto wave = std::make_unique<WaveFile>(workFile);
     if (!wave->ReadHeader()) {

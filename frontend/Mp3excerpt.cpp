@@ -11,6 +11,7 @@
 #include "frontend/get_audio.h"
 #include "frontend/wave_output.h"
 #include "platform/Exception.h"
+#include "platform/Progress.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"
 
@@ -392,16 +393,12 @@ bool Mp3Excerpt::WriteExcerpt(std::FILE* out, std::int32_t startSeconds,
     const std::size_t last = firstAudio + static_cast<std::size_t>((to - 1) / spf);
     std::size_t start = WarmUpStart(walk, first, firstAudio);
 
-    platform::UserInterface& ui = platform::Ui();
-    const int barStart = ui.ProgressPosition();
+    // Decode and cut are one step here: it ends where the other road's cut ends.
+    const platform::ProgressStage stage(platform::kBarAfterSnippet);
     double framesDone = 0;
     const double framesExpected = static_cast<double>(last + 1 - start);
     auto afterFrame = [&] {
-        ++framesDone;
-        ui.SetProgressPosition(static_cast<int>(
-            std::min(framesDone / framesExpected, 1.0) * (kDecodeBarEnd - barStart) + barStart));
-        ui.ProcessMessages();
-        if (ui.CancelRequested()) {
+        if (stage.Step(++framesDone, framesExpected, true)) {
             throw platform::Exception(platform::kCancelledByUser);
         }
     };

@@ -32,7 +32,8 @@ public:
 
     // Writes to out the WAVE excerpt of lengthSeconds from second startSeconds (negative:
     // the first sample), byte for byte what WaveFile::WriteSnippet writes from the whole
-    // song's WAVE file. Moves the bar from where it stands toward 40, processes pending
+    // song's WAVE file. Moves the bar from where it stands toward 75 (the decode and the
+    // cut of the other road in one step), processes pending
     // window messages after every frame and honours Cancel by raising the cancellation
     // exception. Returns false when the request is outside the song or the decoder did not
     // behave as planned (out then holds a partial excerpt for the caller to discard).

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/Progress.h"
+
 namespace frontend {
 
 // The decoder's own delay for Layer III, dropped with the encoder's: 528 samples plus the
@@ -15,7 +17,7 @@ inline constexpr int kLayer3DecoderDelay = 529;
 // The largest data length a decoded WAVE file states; longer songs state this.
 inline constexpr std::uint32_t kLargestWaveData = 0xFFFFFFD0u;
 // Where a decode leaves the progress bar.
-inline constexpr int kDecodeBarEnd = 40;
+inline constexpr int kDecodeBarEnd = platform::kBarAfterDecode;
 
 // The first header is read in pieces of this size until the library has parsed it (and
 // any tag the first frame holds); the frames behind it in blocks of the other.

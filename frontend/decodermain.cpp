@@ -13,6 +13,7 @@
 #include "frontend/status.h"
 #include "frontend/wave_output.h"
 #include "platform/Exception.h"
+#include "platform/Progress.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -23,7 +24,6 @@ namespace {
 
 constexpr int kNogapCapacity = 200;
 constexpr int kMp3BufferSize = 16384;
-constexpr int kEncodeBarEnd = 100;
 constexpr int kLayer12DecoderDelay = 241;
 
 void CloseOutput(std::FILE*& out) {
@@ -52,13 +52,9 @@ bool CloseOutputChecked(std::FILE*& out) {
 }
 
 // After every frame: the bar, the window system's pending messages, then the cancel test.
-void AfterFrame(double done, double expected, int start, int end, std::FILE*& out) {
-    platform::UserInterface& ui = platform::Ui();
-    if (expected > 0) {
-        ui.SetProgressPosition(static_cast<int>(done / expected * (end - start) + start));
-    }
-    ui.ProcessMessages();
-    if (ui.CancelRequested()) {
+void AfterFrame(const platform::ProgressStage& stage, double done, double expected,
+                std::FILE*& out) {
+    if (stage.Step(done, expected)) {
         StopForCancel(out);
     }
 }
@@ -160,7 +156,7 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
         mp3InputInfo.framesize > 0
             ? static_cast<int>(mp3InputInfo.nsamp / static_cast<unsigned>(mp3InputInfo.framesize))
             : 0;
-    const int start = platform::Ui().ProgressPosition();
+    const platform::ProgressStage stage(kDecodeBarEnd);
     const SampleByteOrder order = !settings.noWaveHeader ? SampleByteOrder::LittleEndian
                                   : settings.swapBytes   ? SampleByteOrder::Reversed
                                                          : SampleByteOrder::InOrder;
@@ -181,7 +177,7 @@ int DecodeToWave(lame_global_flags* gfp, std::FILE*& out, int skip, const std::s
         if (k < n) {
             WriteSampleFrames(out, samples[0], samples[1], k, n, channels, order);
         }
-        AfterFrame(mp3InputInfo.framenum, mp3InputInfo.totalframes, start, kDecodeBarEnd, out);
+        AfterFrame(stage, mp3InputInfo.framenum, mp3InputInfo.totalframes, out);
     } while (n > 0);
 
     if (talk && written <= 0) {
@@ -246,7 +242,7 @@ int EncodeToMp3(lame_global_flags* gfp, std::FILE*& out, bool nogapFollows,
         std::fflush(stderr);
     }
 
-    const int start = platform::Ui().ProgressPosition();
+    const platform::ProgressStage stage(platform::kBarDone);
     int samples[2][kFrameSamples];
     unsigned char mp3[kMp3BufferSize];
     auto reportEncoderError = [](int code) {
@@ -281,7 +277,7 @@ int EncodeToMp3(lame_global_flags* gfp, std::FILE*& out, bool nogapFollows,
             std::fprintf(stderr, "Error writing mp3 output \n");
             return 1;
         }
-        AfterFrame(frames, lame_get_totalframes(gfp), start, kEncodeBarEnd, out);
+        AfterFrame(stage, frames, lame_get_totalframes(gfp), out);
     } while (n > 0);
 
     int r = nogapFollows ? lame_encode_flush_nogap(gfp, mp3, kMp3BufferSize)

@@ -11,6 +11,7 @@
 #include "bytes/endian.h"
 #include "bytes/source.h"
 #include "platform/Exception.h"
+#include "platform/Progress.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"
 
@@ -20,7 +21,6 @@ using platform::Exception;
 using platform::ScopedFile;
 
 constexpr std::size_t kCopyBlock = 1024;
-constexpr int kSnippetBarEnd = 75;
 
 const char* const kUnreadableHeader = "Error: Could not read wave file header!";
 const char* const kReadFailure = "Error: could not read properly from wave file!";
@@ -237,14 +237,13 @@ bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t
             throw Exception(kReadFailure);
         }
 
-        platform::UserInterface& ui = platform::Ui();
-        const int p0 = ui.ProgressPosition();
+        // The copy moves the bar but lets no messages through: Cancel cannot act here.
+        const platform::ProgressStage stage(platform::kBarAfterSnippet);
         std::uint32_t copied = 0;
         while (static_cast<std::uint64_t>(copied) + kCopyBlock < n) {
             copy(kCopyBlock);
             copied += kCopyBlock;
-            ui.SetProgressPosition(
-                static_cast<int>(static_cast<double>(copied) / n * (kSnippetBarEnd - p0) + p0));
+            stage.Set(copied, n);
         }
         if (copied < n) {
             copy(n - copied);

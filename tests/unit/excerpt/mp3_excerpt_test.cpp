@@ -4,6 +4,7 @@
 // or a failure leaves nothing behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -190,6 +191,25 @@ TEST(ExcerptRoadStarts, AFrameDroppedInTheWarmUpIsSeen) {
     }
 }
 
+// Sorts the bar's positions into those set before the encode's unfinished ringtone first
+// appears and those set from then on.
+struct StageRecordingUi : RecordingUserInterface {
+    explicit StageRecordingUi(const TempDir& d) : dir(d) {}
+    void SetProgressPosition(int position) override {
+        RecordingUserInterface::SetProgressPosition(position);
+        const std::vector<std::string> files = dir.List();
+        encoding = encoding || std::any_of(files.begin(), files.end(), [](const std::string& f) {
+                       return f.size() > 4 && f.compare(f.size() - 4, 4, ".mp3") == 0 &&
+                              f != "song.mp3" && f != "song_Chimewick_Ringtone.mp3";
+                   });
+        (encoding ? whileEncoding : beforeEncoding).push_back(position);
+    }
+    const TempDir& dir;
+    bool encoding = false;
+    std::vector<int> beforeEncoding;
+    std::vector<int> whileEncoding;
+};
+
 // The ringtone itself, through the pipeline, on each road.
 TEST(ExcerptRoadPipeline, WritesTheSameRingtoneBytes) {
     const Song songs[] = {Song{"joint", Options(44100, 2, 75, 128), true},
@@ -201,7 +221,7 @@ TEST(ExcerptRoadPipeline, WritesTheSameRingtoneBytes) {
         WriteFileBytes(song, SongBytes(s));
         Bytes ringtones[2];
         for (bool excerptRoad : {false, true}) {
-            RecordingUserInterface ui;
+            StageRecordingUi ui(dir);
             platform::ScopedUi installed(&ui);
             RingtonePipeline pipeline;
             pipeline.songFile = song;
@@ -214,6 +234,14 @@ TEST(ExcerptRoadPipeline, WritesTheSameRingtoneBytes) {
             EXPECT_EQ(dir.List(),
                       (std::vector<std::string>{"song.mp3", "song_Chimewick_Ringtone.mp3"}));
             ringtones[excerptRoad] = ReadFileBytes(dir / "song_Chimewick_Ringtone.mp3");
+            // The decode and the cut bring the bar to 75 (the cut's last block is copied
+            // after its last step) before the encode's file exists; the encode takes it
+            // from there to 100.
+            ASSERT_FALSE(ui.whileEncoding.empty());
+            EXPECT_GE(ui.beforeEncoding.back(), excerptRoad ? 75 : 74);
+            EXPECT_GE(ui.whileEncoding.front(), ui.beforeEncoding.back());
+            EXPECT_EQ(ui.whileEncoding.back(), 100);
+            EXPECT_TRUE(std::is_sorted(ui.positions.begin(), ui.positions.end()));
         }
         EXPECT_FALSE(ringtones[1].empty());
         EXPECT_TRUE(ringtones[0] == ringtones[1]) << "the ringtones differ";
