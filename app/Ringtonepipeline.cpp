@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/Ringtonenames.h"
-#include "frontend/Mp3excerpt.h"
+#include "excerpt/Mp3excerpt.h"
 #include "frontend/Mp3handler.h"
 #include "platform/Exception.h"
 #include "platform/Progress.h"

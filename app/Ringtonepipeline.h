@@ -26,7 +26,7 @@ public:
     // cancelled removes what it made and leaves an earlier ringtone as it was; a
     // write-protected earlier ringtone is refused, not replaced. An MP3 song is decoded
     // only from shortly before its excerpt when that gives the same ringtone, byte for byte
-    // (frontend/Mp3excerpt.h), and else whole into a temporary WAVE file.
+    // (excerpt/Mp3excerpt.h), and else whole into a temporary WAVE file.
     void MakeRingtone();
 
     // Command-line mode: makes the ringtone of songPath beside it with the automatic start

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/mpeg_frames.h"
+#include "excerpt/mpeg_frames.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "frontend/Mp3excerpt.h"
+#include "excerpt/Mp3excerpt.h"
 #include "frontend/Mp3handler.h"
 #include "tests/support/Mp3Builder.h"
 #include "wave/Wavefile.h"

@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "app/Ringtonenames.h"
-#include "frontend/Mp3excerpt.h"
+#include "excerpt/Mp3excerpt.h"
 #include "frontend/Mp3handler.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"

@@ -11,9 +11,9 @@
 
 #include "app/Ringtonenames.h"
 #include "app/Ringtonepipeline.h"
-#include "frontend/Mp3excerpt.h"
+#include "excerpt/Mp3excerpt.h"
 #include "frontend/Mp3handler.h"
-#include "frontend/mpeg_frames.h"
+#include "excerpt/mpeg_frames.h"
 #include "platform/Exception.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"

@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "frontend/mpeg_frames.h"
+#include "excerpt/mpeg_frames.h"
 
 namespace frontend {
 

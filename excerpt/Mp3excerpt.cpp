@@ -1,4 +1,4 @@
-#include "frontend/Mp3excerpt.h"
+#include "excerpt/Mp3excerpt.h"
 
 #include <lame/lame.h>
 

@@ -1,4 +1,4 @@
-#include "frontend/mpeg_frames.h"
+#include "excerpt/mpeg_frames.h"
 
 #include <algorithm>
 #include <cstdio>
