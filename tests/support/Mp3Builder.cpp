@@ -22,6 +22,7 @@ Mp3File EncodeMp3(const Mp3Options& options) {
         lame_set_VBR_q(gfp, options.vbrQuality);
     }
     lame_set_error_protection(gfp, options.crc ? 1 : 0);
+    lame_set_free_format(gfp, options.freeFormat ? 1 : 0);
     lame_set_bWriteVbrTag(gfp, options.infoTag ? 1 : 0);
     lame_set_quality(gfp, options.quality);
     if (lame_init_params(gfp) < 0) {

@@ -18,6 +18,7 @@ struct Mp3Options {
     int vbrQuality = -1;       // 0..9 for VBR; -1: constant bitrate
     bool plainStereo = false;  // left/right stereo instead of joint stereo
     bool crc = false;          // a CRC in every frame
+    bool freeFormat = false;   // bitrate index 0: kbps need not be a standard rate
     // A tone whose pitch changes every second, with some noise: decoding faults show in
     // every frame instead of hiding in a steady tone.
     bool varied = false;

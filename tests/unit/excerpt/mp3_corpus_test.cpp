@@ -183,6 +183,13 @@ std::vector<Writer> Corpus() {
        "-c:a libmp3lame -b:a 128k -id3v2_version 0 -write_id3v1 0 -write_xing 0");
     ff("ffmpeg 1 second", 1, "-c:a libmp3lame -b:a 128k");
     ff("ffmpeg 10 minutes 32k mono", 600, "-c:a libmp3lame -b:a 32k", 22050, 1);
+    ff("ffmpeg 20 minutes 8 kHz mono", 1200, "-c:a libmp3lame -b:a 8k", 8000, 1);
+    rows.push_back({"our own front end", [](const TempDir& dir, const std::string& out) {
+                        return Ffmpeg(dir / "src.wav", 12, "") &&
+                               RunProcess(CHIMEWICK_BUILD_DIR "/chimewick-mp3",
+                                          {"--silent", "-b", "160", dir / "src.wav", out})
+                                       .exitStatus == 0;
+                    }});
     rows.push_back({"ffmpeg libshine", [](const TempDir&, const std::string& out) {
                         return Ffmpeg(out, 12, "-c:a libshine -b:a 128k");
                     }});
@@ -255,6 +262,16 @@ std::vector<Writer> Corpus() {
                         Mp3Options o;
                         o.seconds = 6;
                         o.crc = true;
+                        o.varied = true;
+                        return WriteFileBytes(out, EncodeMp3(o).bytes);
+                    },
+                    false});
+    rows.push_back({"free format",
+                    [](const TempDir&, const std::string& out) {
+                        Mp3Options o;
+                        o.seconds = 6;
+                        o.kbps = 200;
+                        o.freeFormat = true;
                         o.varied = true;
                         return WriteFileBytes(out, EncodeMp3(o).bytes);
                     },
