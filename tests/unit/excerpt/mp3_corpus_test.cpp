@@ -4,6 +4,7 @@
 // and every well-formed song must take it. A table of the road each song took is printed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -13,6 +14,7 @@
 
 #include "app/Ringtonenames.h"
 #include "excerpt/Mp3excerpt.h"
+#include "excerpt/mpeg_frames.h"
 #include "frontend/Mp3handler.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"
@@ -361,6 +363,59 @@ TEST(ExcerptRoadCorpus, SongsOfOtherWritersTakeItAndNeverDiffer) {
                  "  " + w.name + "\n";
     }
     std::printf("%s", table.c_str());
+}
+
+// Low bitrates whose bit reservoir reaches further back than the warm-up's frames (loud
+// bursts after quiet stretches fill and drain it), at every MPEG version, from every whole
+// second: the warm-up must start early enough for each to be the whole-song road's.
+TEST(ExcerptRoadCorpus, WarmUpFeedsEveryReservoir) {
+    if (!Have("ffmpeg")) {
+        GTEST_SKIP() << "needs ffmpeg (scripts/setup installs it)";
+    }
+    const std::string bursts =
+        "aevalsrc='if(lt(mod(t,1),0.5),0.001*sin(2*PI*440*t),random(0)*2-1)':s=44100:d=12";
+    struct Case {
+        const char* what;
+        int rate, channels, kbps;
+        std::size_t reachesBack;  // frames, at least
+    } cases[] = {
+        {"MPEG-1 stereo 32 kbit/s", 44100, 2, 32, 5},
+        {"MPEG-1 mono 32 kbit/s", 44100, 1, 32, 5},
+        {"MPEG-2 mono 8 kbit/s", 22050, 1, 8, 2},
+        {"MPEG-2.5 mono 8 kbit/s", 8000, 1, 8, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string song = dir / "song.mp3";
+        ASSERT_TRUE(Shell("ffmpeg -v error -y -f lavfi -i \"" + bursts + "\" -ar " +
+                          std::to_string(c.rate) + " -ac " + std::to_string(c.channels) +
+                          " -c:a libmp3lame -compression_level 0 -b:a " + std::to_string(c.kbps) +
+                          "k '" + song + "'"));
+        frontend::MpegFrameWalk walk;
+        ASSERT_TRUE(frontend::WalkMpegFrames(song, walk));
+        std::size_t reach = 0;
+        for (std::size_t i = 1; i < walk.frames.size(); ++i) {
+            std::size_t k = i;
+            for (std::int64_t need = walk.frames[i].mainDataBegin; need > 0 && k > 0;) {
+                need -= walk.frames[--k].mainDataBytes;
+            }
+            reach = std::max(reach, i - k);
+        }
+        EXPECT_GE(reach, c.reachesBack) << "the song does not reach as far back as meant";
+        auto plan = frontend::Mp3Excerpt::Plan(song);
+        ASSERT_NE(plan, nullptr);
+        ASSERT_TRUE(MP3Handler().Decode(song, dir / "whole.wav"));
+        WaveFile whole(dir / "whole.wav");
+        ASSERT_TRUE(whole.ReadHeader());
+        // The last second is never asked for: a ringtone ends a second before the song.
+        for (std::int32_t start = 0; start + 2 <= whole.GetDurationSeconds(); ++start) {
+            ASSERT_TRUE(whole.WriteSnippet(dir / "cut.wav", start, 1));
+            EXPECT_TRUE(ExcerptWave(*plan, {start, 1}, dir / "excerpt.wav") ==
+                        ReadFileBytes(dir / "cut.wav"))
+                << "from " << start << " s";
+        }
+    }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "frontend/Mp3handler.h"
 #include "excerpt/mpeg_frames.h"
 #include "platform/Exception.h"
+#include "platform/Progress.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"
 #include "tests/support/RecordingUserInterface.h"
@@ -142,6 +143,34 @@ INSTANTIATE_TEST_SUITE_P(
                       Song{"ThreeMinutes", Options(44100, 2, 180, 128), true, true}),
     [](const ::testing::TestParamInfo<Song>& row) { return std::string(row.param.name); });
 
+// Whether the excerpt road's WAVE for range is the whole-song road's cut; where mayDecline,
+// the road may also decline it.
+::testing::AssertionResult MatchesTheWholeSongRoad(const TempDir& dir, const std::string& song,
+                                                   RingtoneRange range, bool mayDecline = false) {
+    WaveFile whole(dir / "whole.wav");
+    if (!MP3Handler().Decode(song, dir / "whole.wav") || !whole.ReadHeader() ||
+        !whole.WriteSnippet(dir / "cut.wav", range.start, range.length)) {
+        return ::testing::AssertionFailure() << "the whole-song road gives no cut";
+    }
+    std::int32_t duration = -1;
+    const Bytes excerpt = ExcerptRoad(song, range, &duration);
+    if (excerpt.empty()) {
+        return mayDecline ? ::testing::AssertionSuccess()
+                          : ::testing::AssertionFailure() << "declined";
+    }
+    return excerpt == ReadFileBytes(dir / "cut.wav")
+               ? ::testing::AssertionSuccess()
+               : ::testing::AssertionFailure() << "the excerpt differs";
+}
+
+// Writes bytes as the song and walks its frames (none when the walk fails).
+frontend::MpegFrameWalk WrittenAndWalked(const std::string& song, const Bytes& bytes) {
+    WriteFileBytes(song, bytes);
+    frontend::MpegFrameWalk walk;
+    EXPECT_TRUE(frontend::WalkMpegFrames(song, walk));
+    return walk;
+}
+
 // Every whole second as a start: each asks the warm-up for another phase and reservoir.
 TEST(ExcerptRoadStarts, MatchAtEverySecond) {
     const Song songs[] = {Song{"vbr", Options(44100, 2, 24, 0, 3)},
@@ -171,9 +200,8 @@ TEST(ExcerptRoadStarts, AFrameDroppedInTheWarmUpIsSeen) {
     const Bytes clean = SongBytes(Song{"song", Options(44100, 2, 5, 0)});
     TempDir dir;
     const std::string song = dir / "song.mp3";
-    WriteFileBytes(song, clean);
-    frontend::MpegFrameWalk walk;
-    ASSERT_TRUE(frontend::WalkMpegFrames(song, walk));
+    const frontend::MpegFrameWalk walk = WrittenAndWalked(song, clean);
+    ASSERT_FALSE(walk.frames.empty());
     // The excerpt from second 2 begins in frame 78 (the tag frame, then 1105 samples of
     // delay); the last four warm-up frames are checked.
     for (std::size_t damaged = 74; damaged < 82; ++damaged) {
@@ -181,13 +209,7 @@ TEST(ExcerptRoadStarts, AFrameDroppedInTheWarmUpIsSeen) {
         Bytes bytes = clean;
         bytes[walk.frames[damaged].offset + 20] = 0xFF;  // in the second granule's fields
         WriteFileBytes(song, bytes);
-        ASSERT_TRUE(MP3Handler().Decode(song, dir / "whole.wav"));
-        WaveFile whole(dir / "whole.wav");
-        ASSERT_TRUE(whole.ReadHeader());
-        ASSERT_TRUE(whole.WriteSnippet(dir / "cut.wav", 2, 1));
-        std::int32_t duration = -1;
-        const Bytes excerpt = ExcerptRoad(song, {2, 1}, &duration);
-        EXPECT_TRUE(excerpt.empty() || excerpt == ReadFileBytes(dir / "cut.wav"));
+        EXPECT_TRUE(MatchesTheWholeSongRoad(dir, song, {2, 1}, true));
     }
 }
 
@@ -210,6 +232,16 @@ struct StageRecordingUi : RecordingUserInterface {
     std::vector<int> whileEncoding;
 };
 
+// The pipeline's ringtone from the automatic start, 30 seconds long.
+void MakeAutomaticRingtone(const std::string& song, bool excerptRoad = true) {
+    RingtonePipeline pipeline;
+    pipeline.songFile = song;
+    pipeline.startSeconds = -1;
+    pipeline.lengthSeconds = 30;
+    pipeline.excerptRoad = excerptRoad;
+    pipeline.MakeRingtone();
+}
+
 // The ringtone itself, through the pipeline, on each road.
 TEST(ExcerptRoadPipeline, WritesTheSameRingtoneBytes) {
     const Song songs[] = {Song{"joint", Options(44100, 2, 75, 128), true},
@@ -223,12 +255,7 @@ TEST(ExcerptRoadPipeline, WritesTheSameRingtoneBytes) {
         for (bool excerptRoad : {false, true}) {
             StageRecordingUi ui(dir);
             platform::ScopedUi installed(&ui);
-            RingtonePipeline pipeline;
-            pipeline.songFile = song;
-            pipeline.startSeconds = -1;
-            pipeline.lengthSeconds = 30;
-            pipeline.excerptRoad = excerptRoad;
-            pipeline.MakeRingtone();
+            MakeAutomaticRingtone(song, excerptRoad);
             EXPECT_EQ(ui.Texts(),
                       std::vector<std::string>{"The ringtone was successfully created!"});
             EXPECT_EQ(dir.List(),
@@ -266,12 +293,8 @@ TEST(ExcerptRoadPipeline, LeavesNothingBehindOnCancel) {
             ui.cancelFlag = cancelled;
         };
         platform::ScopedUi installed(&ui);
-        RingtonePipeline pipeline;
-        pipeline.songFile = song;
-        pipeline.startSeconds = -1;
-        pipeline.lengthSeconds = 30;
         try {
-            pipeline.MakeRingtone();
+            MakeAutomaticRingtone(song);
             ADD_FAILURE() << "the run succeeded";
         } catch (const platform::Exception& e) {
             EXPECT_EQ(e.Message(), platform::kCancelledByUser);
@@ -281,6 +304,27 @@ TEST(ExcerptRoadPipeline, LeavesNothingBehindOnCancel) {
         EXPECT_TRUE(ReadFileBytes(dir / "song_Chimewick_Ringtone.mp3") == earlier);
         EXPECT_TRUE(ReadFileBytes(song) == songBytes);
     }
+}
+
+// Cancel confirmed during the excerpt's decode ends it at that frame: the bar stops short
+// of the decode's end and no encode begins (the encoder would honour it later, too late).
+TEST(ExcerptRoadPipeline, CancelStopsTheDecodeAtOnce) {
+    TempDir dir;
+    const std::string song = dir / "song.mp3";
+    WriteFileBytes(song, SongBytes(Song{"song", Options(44100, 2, 60, 128)}));
+    StageRecordingUi ui(dir);
+    int cancelledAt = 0;
+    ui.onProcessMessages = [&](int calls) {
+        cancelledAt = cancelledAt ? cancelledAt : calls;
+        ui.cancelFlag = true;
+    };
+    platform::ScopedUi installed(&ui);
+    EXPECT_THROW(MakeAutomaticRingtone(song), platform::Exception);
+    EXPECT_EQ(ui.processCount, cancelledAt) << "the decode went on after Cancel";
+    EXPECT_TRUE(ui.whileEncoding.empty()) << "an encode began";
+    EXPECT_LT(*std::max_element(ui.positions.begin(), ui.positions.end()),
+              platform::kBarAfterDecode);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"song.mp3"});
 }
 
 // Songs whose whole-song decode the road cannot foresee from headers alone.
@@ -339,6 +383,47 @@ TEST(ExcerptRoadPlan, DurationFollowsTheWaveFileRules) {
         SCOPED_TRACE(c.decoded);
         EXPECT_EQ(frontend::DecodedWaveDurationSeconds(c.decoded, c.skip, c.rate, c.channels),
                   c.seconds);
+    }
+}
+
+// Which header fields may change from frame to frame: those the decoder reads afresh for
+// each frame may, the channel mode (which the stream is held to) may not. Each row changes
+// the field in every frame from the song's middle on.
+TEST(ExcerptRoadPlan, HoldsTheStreamToItsFirstAudioFramesMode) {
+    const Bytes clean = SongBytes(Song{"song", Options(44100, 2, 8, 128)});
+    TempDir dir;
+    const std::string song = dir / "song.mp3";
+    const frontend::MpegFrameWalk walk = WrittenAndWalked(song, clean);
+    ASSERT_FALSE(walk.frames.empty());
+    ASSERT_EQ(clean[walk.frames[1].offset + 3] & 0xC0, 0x40) << "the song is not joint stereo";
+    struct Case {
+        const char* what;
+        int byte;           // of the header
+        std::uint8_t flip;  // the bits turned over
+        bool taken;
+    } cases[] = {
+        {"mid/side on or off", 3, 0x20, true},
+        {"copyright and original", 3, 0x0C, true},
+        {"emphasis", 3, 0x01, true},
+        {"private bit", 2, 0x01, true},
+        {"stereo in a joint stereo song", 3, 0x40, false},
+        {"dual channel in a joint stereo song", 3, 0xC0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes bytes = clean;
+        for (std::size_t i = walk.frames.size() / 2; i < walk.frames.size(); ++i) {
+            bytes[walk.frames[i].offset + static_cast<std::size_t>(c.byte)] ^= c.flip;
+        }
+        WriteFileBytes(song, bytes);
+        auto plan = frontend::Mp3Excerpt::Plan(song);
+        ASSERT_EQ(plan != nullptr, c.taken);
+        if (!plan) {
+            continue;
+        }
+        for (std::int32_t start : {2, 4, 6}) {  // before, across and after the change
+            EXPECT_TRUE(MatchesTheWholeSongRoad(dir, song, {start, 1})) << "from " << start << " s";
+        }
     }
 }
 
