@@ -105,6 +105,50 @@ TEST(RingtoneNames, NamesThatWouldPassTheFileSystemsLimitAreCutBetweenCharacters
     }
 }
 
+TEST(RingtoneNames, OnlyTheNamesARunGivesItsTemporariesCountAsTheSongsLeftovers) {
+    const std::string a221(221, 'a');
+    std::string accented;  // 125 two-byte characters
+    while (accented.size() < 250) {
+        accented += "é";
+    }
+    struct Case {
+        std::string song;
+        std::string name;  // in the song's folder, at a limit of 255 bytes
+        bool leftover;
+    } cases[] = {
+        {"/m/song.mp3", "song.mp3_TEMPAbc123.wav", true},
+        {"/m/song.mp3", "song.mp3_TEMPzZ09aB_Chimewick_Ringtone.wav", true},
+        {"/m/song.mp3", "song.mp3_TEMPzZ09aB_Chimewick_Ringtone.mp3", true},
+        {"song.mp3", "song.mp3_TEMP000000.wav", true},
+        {"/m/song.mp3", "song.mp3_TEMPAbc12.wav", false},
+        {"/m/song.mp3", "song.mp3_TEMPAbc1234.wav", false},
+        {"/m/song.mp3", "song.mp3_TEMPAb-123.wav", false},
+        {"/m/song.mp3", "song.mp3_TEMP.wav", false},
+        {"/m/song.mp3", "song.mp3_TEMPAbc123.mp3", false},
+        {"/m/song.mp3", "song.mp3_TEMPAbc123.WAV", false},
+        {"/m/song.mp3", "song.mp3_TEMPAbc123_Chimewick_Ringtone.mp3.part", false},
+        {"/m/song.mp3", "song.mp3.mp3_TEMPAbc123.wav", false},
+        {"/m/song.mp3.mp3", "song.mp3_TEMPAbc123.wav", false},
+        {"/m/song.mp3", "othersong.mp3_TEMPAbc123.wav", false},
+        {"/m/song.mp3", "ong.mp3_TEMPAbc123.wav", false},
+        {"/m/song.mp3", "song_Chimewick_Ringtone.mp3", false},
+        {"/m/", "_TEMPAbc123.wav", false},
+        // Long names share the stem cut short, and only that one.
+        {std::string(232, 'a') + ".mp3", a221 + "_TEMPAbc123.wav", true},
+        {std::string(232, 'a') + ".mp3", std::string(232, 'a') + ".mp3_TEMPAbc123.wav", false},
+        {accented + "x.mp3", accented.substr(0, 220) + "_TEMPAbc123_Chimewick_Ringtone.mp3", true},
+        // A song and a ringtone whose long names look like the song's own temporaries.
+        {a221 + "_TEMPAbc123_Chimewick_Ringtone.wav", a221 + "_TEMPAbc123_Chimewick_Ringtone.wav",
+         false},
+        {a221 + "_TEMPAbc123.mp3", a221 + "_TEMPAbc123_Chimewick_Ringtone.mp3", false},
+        {a221 + "_TEMPAbc123.mp3", a221 + "_TEMPXyz789_Chimewick_Ringtone.mp3", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.song + " / " + c.name);
+        EXPECT_EQ(IsRunTemporaryName(c.song, c.name, 255), c.leftover);
+    }
+}
+
 class Pipeline : public GuiFixture {
 protected:
     TempDir dir;
