@@ -29,6 +29,15 @@ const char* const kSnippetProblem =
 const char* const kSnippetExists =
     "Error: The snippet file already exists and could not be deleted!";
 
+// 125 two-byte characters: cutting at an odd byte count would split one.
+std::string Accented250() {
+    std::string accented;
+    while (accented.size() < 250) {
+        accented += "é";
+    }
+    return accented;
+}
+
 }  // namespace
 
 TEST(RingtoneRange, FollowsTheRangeRule) {
@@ -78,10 +87,7 @@ TEST(RingtoneNames, InsertTheSuffixBeforeTheLastFourCharactersOfTheName) {
 
 TEST(RingtoneNames, NamesThatWouldPassTheFileSystemsLimitAreCutBetweenCharacters) {
     const std::string a250(250, 'a');
-    std::string accented;  // 125 two-byte characters
-    while (accented.size() < 250) {
-        accented += "é";
-    }
+    const std::string accented = Accented250();
     struct Case {
         std::string song;
         std::string ringtone;       // at a limit of 255 bytes
@@ -107,10 +113,7 @@ TEST(RingtoneNames, NamesThatWouldPassTheFileSystemsLimitAreCutBetweenCharacters
 
 TEST(RingtoneNames, OnlyTheNamesARunGivesItsTemporariesCountAsTheSongsLeftovers) {
     const std::string a221(221, 'a');
-    std::string accented;  // 125 two-byte characters
-    while (accented.size() < 250) {
-        accented += "é";
-    }
+    const std::string accented = Accented250();
     struct Case {
         std::string song;
         std::string name;  // in the song's folder, at a limit of 255 bytes
