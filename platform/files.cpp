@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -166,16 +167,13 @@ bool HoldCreated(int fd, const std::string& name) {
 }  // namespace
 
 HeldFile::HeldFile(HeldFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), name_(std::move(other.name_)) {
-    other.name_.clear();
-}
+    : fd_(std::exchange(other.fd_, -1)), name_(std::exchange(other.name_, {})) {}
 
 HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
     if (this != &other) {
         Release();
         fd_ = std::exchange(other.fd_, -1);
-        name_ = std::move(other.name_);
-        other.name_.clear();
+        name_ = std::exchange(other.name_, {});
     }
     return *this;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// File-system services: current directory, path splitting, existence, deletion, size, and
-// creating files so that nothing already at a name is ever written through.
+// File-system services: current directory, path splitting, existence, deletion, size,
+// listing a folder, creating files so that nothing already at a name is ever written
+// through, and marking the files a run uses so that only abandoned ones are reclaimed.
 // Paths are narrow strings in the system's encoding (UTF-8 on Debian), never reinterpreted.
 
 #include <cstdint>
@@ -111,9 +112,9 @@ private:
 // Creates path as a new, empty regular file open for reading and writing, never through a
 // link: whatever is at the name (a file, a link, a hard link to another file) is removed as
 // a name first, and the file is then created exclusively, so anything planted there in
-// between makes the creation fail instead of being written through. A file held at the
-// name (HeldFile) that is a regular file with no other name is emptied where it is
-// instead, so it stays marked as in use while it is written.
+// between makes the creation fail instead of being written through. A regular file held at
+// the name (HeldFile; any exclusive lock counts) that has no other name is emptied where it
+// is instead, so it stays marked as in use while it is written.
 // Fails: nullptr, errno set; a folder at the name stays as it is.
 std::FILE* CreateNewFile(const std::string& path);
 
