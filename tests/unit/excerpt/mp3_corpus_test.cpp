@@ -359,7 +359,7 @@ TEST(ExcerptRoadCorpus, SongsOfOtherWritersTakeItAndNeverDiffer) {
 // bursts after quiet stretches fill and drain it), at every MPEG version, from every whole
 // second: the warm-up must start early enough for each to be the whole-song road's.
 TEST(ExcerptRoadCorpus, WarmUpFeedsEveryReservoir) {
-    if (!Have("ffmpeg")) {
+    if (!HaveTool("ffmpeg")) {
         GTEST_SKIP() << "needs ffmpeg (scripts/setup installs it)";
     }
     const std::string bursts =
@@ -378,10 +378,10 @@ TEST(ExcerptRoadCorpus, WarmUpFeedsEveryReservoir) {
         SCOPED_TRACE(c.what);
         TempDir dir;
         const std::string song = dir / "song.mp3";
-        ASSERT_TRUE(Shell("ffmpeg -v error -y -f lavfi -i \"" + bursts + "\" -ar " +
-                          std::to_string(c.rate) + " -ac " + std::to_string(c.channels) +
-                          " -c:a libmp3lame -compression_level 0 -b:a " + std::to_string(c.kbps) +
-                          "k '" + song + "'"));
+        ASSERT_TRUE(RunShell("ffmpeg -v error -y -f lavfi -i \"" + bursts + "\" -ar " +
+                             std::to_string(c.rate) + " -ac " + std::to_string(c.channels) +
+                             " -c:a libmp3lame -compression_level 0 -b:a " +
+                             std::to_string(c.kbps) + "k '" + song + "'"));
         frontend::MpegFrameWalk walk;
         ASSERT_TRUE(frontend::WalkMpegFrames(song, walk));
         std::size_t reach = 0;
