@@ -1,10 +1,12 @@
 // The hand-written XML files that are installed: an icon no desktop could parse, or a
 // Thunar action that breaks uca.xml, would fail only on the user's machine.
+#include <fnmatch.h>
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QMap>
 #include <QXmlStreamReader>
-
-#include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -68,4 +70,18 @@ TEST(PackagingFiles, ThunarActionIsOneWellFormedActionForAllSelectedSongs) {
     EXPECT_TRUE(action.childTexts.value("command").endsWith("%F"));
     EXPECT_TRUE(action.childTexts.contains("audio-files"));
     EXPECT_FALSE(action.childTexts.value("unique-id").isEmpty());
+    // Thunar matches its patterns as case-sensitive globs: each spelling needs its own.
+    const QStringList patterns = action.childTexts.value("patterns").split(';');
+    auto shown = [&](const std::string& name) {
+        return std::any_of(patterns.begin(), patterns.end(), [&](const QString& p) {
+            return fnmatch(p.toStdString().c_str(), name.c_str(), 0) == 0;
+        });
+    };
+    for (const char* name : {"song.mp3", "Song.Mp3", "a.mP3", "SONG.MP3", "b.wav", "Song.Wav",
+                             "c.wAv", "d.waV", "e.WAV", "f.WaV"}) {
+        EXPECT_TRUE(shown(name)) << name;
+    }
+    for (const char* name : {"song.mp4", "song.mp3.txt", "wav", "song.ogg"}) {
+        EXPECT_FALSE(shown(name)) << name;
+    }
 }
