@@ -177,6 +177,50 @@ TEST(SafeOutputs, AFailedRunLeavesNoLitterAndKeepsTheEarlierRingtone) {
     EXPECT_EQ(ReadFileBytes(music / "song_Chimewick_Ringtone.wav"), earlier);
 }
 
+TEST(SafeOutputs, ADiskThatFillsAtTheSnippetsLastByteFailsTheRunAndLeavesOnlyTheSong) {
+    const char* const notMade = "Information: No ringtone was created.\n";
+    const char* const notCut =
+        "Information: Error: could not write properly to snippet file!\n"
+        "Information: There was a problem creating the ring tone. Could not make ringtone.\n";
+    // The 30-second snippets: 8-bit mono at 8000 Hz, and the MP3's 16-bit stereo at 44.1 kHz.
+    const long long waveSnippet = 44 + 30 * 8000;
+    const long long mp3Snippet = 44 + 30 * 44100 * 4;
+    struct Case {
+        const char* name;
+        std::string song;
+        Bytes bytes;
+        long long limit;
+        std::string out;
+    } cases[] = {
+        {"WAVE song, the snippet just fits", "song.wav",
+         SimpleWave(1, 8000, 8, CountingBytes(8000u * 40)), waveSnippet, kSuccessLine},
+        {"WAVE song, one byte short", "song.wav", SimpleWave(1, 8000, 8, CountingBytes(8000u * 40)),
+         waveSnippet - 1, notCut},
+        {"MP3 song, the snippet just fits", "song.mp3", Mp3Song(40), mp3Snippet, kSuccessLine},
+        // The excerpt road gives up, and the whole-song road's decode meets the full disk.
+        {"MP3 song, one byte short", "song.mp3", Mp3Song(40), mp3Snippet - 1, notMade},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir music;
+        ASSERT_TRUE(WriteFileBytes(music / c.song, c.bytes));
+        ProcessOptions options;
+        // The snippets' sizes are not multiples of the stream buffer, so one byte short
+        // fails only at the final flush, when the snippet is closed.
+        options.fileSizeLimit = c.limit;
+        ProcessResult r = Songsifter(music / c.song, options);
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.out, c.out);
+        const std::string ringtone = c.song.substr(0, 4) + "_Chimewick_Ringtone" + c.song.substr(4);
+        std::vector<std::string> left = {c.song};
+        if (c.out == kSuccessLine) {
+            left.push_back(ringtone);
+        }
+        EXPECT_EQ(music.List(), left);
+        EXPECT_EQ(ReadFileBytes(music / c.song), c.bytes);
+    }
+}
+
 TEST(SafeOutputs, TerminationSignalsCancelTheRunAndRemoveItsFiles) {
     const Bytes song = Mp3Song(120);
     for (int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
