@@ -151,13 +151,38 @@ TEST(SafeOutputs, TwoRunsOnOneSongEachEndWithTheRightRingtoneOrAFailure) {
 }
 
 TEST(SafeOutputs, ANamedPipeInPlaceOfTheSongIsRefusedNotWaitedOn) {
-    TempDir music;
-    ASSERT_EQ(mkfifo((music / "song.mp3").c_str(), 0600), 0);
-    ProcessResult r = Songsifter(music / "song.mp3", InFolder(music.path(), 30));
-    EXPECT_FALSE(r.timedOut);
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.out, "Information: No ringtone was created.\n");
-    EXPECT_EQ(music.List(), std::vector<std::string>({"song.mp3"}));
+    const std::string notOpened =
+        "Information: Error: This file could not be opened!\n"
+        "Information: There was a problem reading the song file. Could not make ringtone.\n";
+    // Read anyway, a pipe nobody writes to ends at once and passes for an empty song; one
+    // that a writer holds open without writing is waited on for ever.
+    struct Case {
+        const char* song;
+        bool writerHoldsIt;
+        std::string out;
+    } cases[] = {
+        {"song.mp3", false, "Information: No ringtone was created.\n"},
+        {"song.mp3", true, "Information: No ringtone was created.\n"},
+        {"song.wav", false, notOpened},
+        {"song.wav", true, notOpened},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.song << (c.writerHoldsIt ? ", held open" : ""));
+        TempDir music;
+        const std::string pipe = music / c.song;
+        ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+        // Opening both ends does not wait for a reader; the child does not inherit it.
+        const int writer = c.writerHoldsIt ? open(pipe.c_str(), O_RDWR | O_CLOEXEC) : -1;
+        ASSERT_EQ(writer >= 0, c.writerHoldsIt);
+        ProcessResult r = Songsifter(pipe, InFolder(music.path(), 30));
+        if (writer >= 0) {
+            close(writer);
+        }
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(music.List(), std::vector<std::string>({c.song}));
+    }
 }
 
 TEST(SafeOutputs, AFailedRunLeavesNoLitterAndKeepsTheEarlierRingtone) {
