@@ -151,13 +151,38 @@ TEST(SafeOutputs, TwoRunsOnOneSongEachEndWithTheRightRingtoneOrAFailure) {
 }
 
 TEST(SafeOutputs, ANamedPipeInPlaceOfTheSongIsRefusedNotWaitedOn) {
-    TempDir music;
-    ASSERT_EQ(mkfifo((music / "song.mp3").c_str(), 0600), 0);
-    ProcessResult r = Songsifter(music / "song.mp3", InFolder(music.path(), 30));
-    EXPECT_FALSE(r.timedOut);
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.out, "Information: No ringtone was created.\n");
-    EXPECT_EQ(music.List(), std::vector<std::string>({"song.mp3"}));
+    const std::string notOpened =
+        "Information: Error: This file could not be opened!\n"
+        "Information: There was a problem reading the song file. Could not make ringtone.\n";
+    // Read anyway, a pipe nobody writes to ends at once and passes for an empty song; one
+    // that a writer holds open without writing is waited on for ever.
+    struct Case {
+        const char* song;
+        bool writerHoldsIt;
+        std::string out;
+    } cases[] = {
+        {"song.mp3", false, "Information: No ringtone was created.\n"},
+        {"song.mp3", true, "Information: No ringtone was created.\n"},
+        {"song.wav", false, notOpened},
+        {"song.wav", true, notOpened},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.song << (c.writerHoldsIt ? ", held open" : ""));
+        TempDir music;
+        const std::string pipe = music / c.song;
+        ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+        // Opening both ends does not wait for a reader; the child does not inherit it.
+        const int writer = c.writerHoldsIt ? open(pipe.c_str(), O_RDWR | O_CLOEXEC) : -1;
+        ASSERT_EQ(writer >= 0, c.writerHoldsIt);
+        ProcessResult r = Songsifter(pipe, InFolder(music.path(), 30));
+        if (writer >= 0) {
+            close(writer);
+        }
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(music.List(), std::vector<std::string>({c.song}));
+    }
 }
 
 TEST(SafeOutputs, AFailedRunLeavesNoLitterAndKeepsTheEarlierRingtone) {
@@ -175,6 +200,50 @@ TEST(SafeOutputs, AFailedRunLeavesNoLitterAndKeepsTheEarlierRingtone) {
               "ringtone.\n");
     EXPECT_EQ(music.List(), std::vector<std::string>({"song.wav", "song_Chimewick_Ringtone.wav"}));
     EXPECT_EQ(ReadFileBytes(music / "song_Chimewick_Ringtone.wav"), earlier);
+}
+
+TEST(SafeOutputs, ADiskThatFillsAtTheSnippetsLastByteFailsTheRunAndLeavesOnlyTheSong) {
+    const char* const notMade = "Information: No ringtone was created.\n";
+    const char* const notCut =
+        "Information: Error: could not write properly to snippet file!\n"
+        "Information: There was a problem creating the ring tone. Could not make ringtone.\n";
+    // The 30-second snippets: 8-bit mono at 8000 Hz, and the MP3's 16-bit stereo at 44.1 kHz.
+    const long long waveSnippet = 44 + 30 * 8000;
+    const long long mp3Snippet = 44 + 30 * 44100 * 4;
+    struct Case {
+        const char* name;
+        std::string song;
+        Bytes bytes;
+        long long limit;
+        std::string out;
+    } cases[] = {
+        {"WAVE song, the snippet just fits", "song.wav",
+         SimpleWave(1, 8000, 8, CountingBytes(8000u * 40)), waveSnippet, kSuccessLine},
+        {"WAVE song, one byte short", "song.wav", SimpleWave(1, 8000, 8, CountingBytes(8000u * 40)),
+         waveSnippet - 1, notCut},
+        {"MP3 song, the snippet just fits", "song.mp3", Mp3Song(40), mp3Snippet, kSuccessLine},
+        // The excerpt road gives up, and the whole-song road's decode meets the full disk.
+        {"MP3 song, one byte short", "song.mp3", Mp3Song(40), mp3Snippet - 1, notMade},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir music;
+        ASSERT_TRUE(WriteFileBytes(music / c.song, c.bytes));
+        ProcessOptions options;
+        // The snippets' sizes are not multiples of the stream buffer, so one byte short
+        // fails only at the final flush, when the snippet is closed.
+        options.fileSizeLimit = c.limit;
+        ProcessResult r = Songsifter(music / c.song, options);
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.out, c.out);
+        const std::string ringtone = c.song.substr(0, 4) + "_Chimewick_Ringtone" + c.song.substr(4);
+        std::vector<std::string> left = {c.song};
+        if (c.out == kSuccessLine) {
+            left.push_back(ringtone);
+        }
+        EXPECT_EQ(music.List(), left);
+        EXPECT_EQ(ReadFileBytes(music / c.song), c.bytes);
+    }
 }
 
 TEST(SafeOutputs, TerminationSignalsCancelTheRunAndRemoveItsFiles) {

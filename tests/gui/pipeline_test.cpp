@@ -293,7 +293,12 @@ TEST_F(Pipeline, FailuresAfterAGoodDecodeRemoveEveryFileOfTheRun) {
     fortySeconds.seconds = 40;
     underASecond.seconds = 0;
     underASecond.extraSamples = 20000;
-    enum class Trouble { None, GarbageForTheDecodedWave, FullDiskWhileEncoding };
+    enum class Trouble {
+        None,
+        GarbageForTheDecodedWave,
+        FullDiskWhileEncoding,
+        UnfinishedRingtoneRemoved
+    };
     struct Case {
         const char* name;
         Bytes song;
@@ -316,6 +321,13 @@ TEST_F(Pipeline, FailuresAfterAGoodDecodeRemoveEveryFileOfTheRun) {
          Trouble::FullDiskWhileEncoding,
          "No ringtone was created.",
          {}},
+        // Another program removes the unfinished ringtone (the encoder writes on into the
+        // file it holds): the move into place then fails, and the earlier ringtone stays.
+        {"move: the unfinished ringtone is gone",
+         EncodeMp3(fortySeconds).bytes,
+         Trouble::UnfinishedRingtoneRemoved,
+         kSnippetProblem,
+         {kSnippetExists}},
     };
     const Bytes earlier(3000, 'e');
     for (const auto& c : cases) {
@@ -347,6 +359,14 @@ TEST_F(Pipeline, FailuresAfterAGoodDecodeRemoveEveryFileOfTheRun) {
                 signal(SIGXFSZ, SIG_IGN);
                 rlimit full{1, saved.rlim_max};
                 troubled = setrlimit(RLIMIT_FSIZE, &full) == 0;
+            } else if (c.trouble == Trouble::UnfinishedRingtoneRemoved && bar > 76) {
+                const std::string partial = "_Chimewick_Ringtone.mp3";
+                for (const auto& name : dir.List()) {
+                    if (name.find("_TEMP") != std::string::npos && name.size() > partial.size() &&
+                        name.compare(name.size() - partial.size(), partial.size(), partial) == 0) {
+                        troubled = std::filesystem::remove(dir / name);
+                    }
+                }
             }
         };
         std::string raised = RaisedBy(*FormMain);

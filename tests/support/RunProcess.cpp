@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,6 +96,14 @@ RunningProcess StartProcess(const std::string& program, const std::vector<std::s
             close(fd);
         }
         setpgid(0, 0);
+        if (options.fileSizeLimit >= 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const auto limit = static_cast<rlim_t>(options.fileSizeLimit);
+            rlimit fileSize{limit, limit};
+            if (setrlimit(RLIMIT_FSIZE, &fileSize) != 0) {
+                _exit(125);
+            }
+        }
         if (!options.workingDir.empty() && chdir(options.workingDir.c_str()) != 0) {
             _exit(126);
         }

@@ -20,6 +20,9 @@ struct ProcessOptions {
     std::vector<std::string> unsetEnv;  // names removed
     std::string stdinData;              // fed to standard input, then closed
     double timeoutSeconds = 120.0;
+    // The size no file may grow beyond (with SIGXFSZ ignored, a write past it fails as on
+    // a full disk); -1: no limit.
+    long long fileSizeLimit = -1;
 };
 
 // Runs program with args (program is argv[0]). Display variables are removed by default

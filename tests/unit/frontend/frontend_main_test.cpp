@@ -227,6 +227,30 @@ TEST_F(FrontEndMainTest, AFullDiskAnywhereInTheOutputIsAFailure) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Error writing WAVE output\n"), std::string::npos) << err;
     EXPECT_NE(err.find("Error writing mp3 output \n"), std::string::npos) << err;
+
+    // Outputs smaller than the stream's buffer reach the disk only when it is closed (a
+    // headerless decode is never rewound), so there the close alone sees the full disk.
+    Mp3Options tiny;
+    tiny.seconds = 0;
+    tiny.extraSamples = 800;
+    tiny.sampleRate = 8000;
+    tiny.channels = 1;
+    ASSERT_TRUE(WriteFileBytes(dir / "tiny.mp3", EncodeMp3(tiny).bytes));
+    ASSERT_TRUE(WriteFileBytes(dir / "tiny.wav", SimpleWave(1, 8000, 16, Bytes(1600, 0))));
+    struct Tiny {
+        std::vector<std::string> words;
+        const char* message;
+    } tinyCases[] = {
+        {{"x", "--decode", "-t", "--silent", dir / "tiny.mp3", "/dev/full"},
+         "Error writing WAVE output\n"},
+        {{"x", "--silent", dir / "tiny.wav", "/dev/full"}, "Error writing mp3 output \n"},
+    };
+    for (const auto& c : tinyCases) {
+        SCOPED_TRACE(c.words[1]);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RunFrontEnd(c.words), 1);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+    }
 }
 
 TEST_F(FrontEndMainTest, EmptyInputsGiveAnEmptyWaveAndAFlushedMp3) {

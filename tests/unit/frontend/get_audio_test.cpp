@@ -1009,6 +1009,41 @@ TEST_F(MpegInput, ALongRunOfZerosAfterTheFramesIsReadQuickly) {
     EXPECT_LT(seconds, 5.0);
 }
 
+TEST_F(MpegInput, FramesHeldBehindUndecodableOnesAtTheEndComeOutAsWhenMoreFollows) {
+    // Small frames (8 kbit/s at 8000 Hz) whose bit reservoir reaches back over several of
+    // them: a stretch cut from inside the song begins with frames whose main data lies
+    // before the cut, and the decoder answers 0 for each. A stretch of 14 frames is wholly
+    // inside the decoder when the input ends; the frames behind those answers must come out
+    // as they do when more of the song follows.
+    testing_support::Mp3Options options;
+    options.infoTag = false;
+    options.sampleRate = 8000;
+    options.kbps = 8;
+    options.varied = true;
+    options.seconds = 8;
+    const Bytes bytes = testing_support::EncodeMp3(options).bytes;
+    const std::size_t frameBytes = 72;  // 72000 * 8 / 8000, never padded
+    const std::size_t frameSamples = 576;
+    const std::size_t stretch = 14;
+    const std::size_t more = 40;
+    auto frame = [&](std::size_t i) { return bytes.begin() + static_cast<long>(i * frameBytes); };
+    ASSERT_EQ(bytes.size() % frameBytes, 0u);
+    for (std::size_t first = 40; first < 44; ++first) {
+        SCOPED_TRACE(::testing::Message() << "from frame " << first);
+        ASSERT_EQ(*frame(first), 0xFF);
+        const Decoded followed = DecodeFile(Bytes(frame(first), frame(first + stretch + more)));
+        CloseAudioInput();
+        const Decoded alone = DecodeFile(Bytes(frame(first), frame(first + stretch)));
+        CloseAudioInput();
+        ASSERT_GE(followed.left.size(), more * frameSamples);
+        const std::vector<int> expected(
+            followed.left.begin(), followed.left.end() - static_cast<long>(more * frameSamples));
+        EXPECT_EQ(alone.left, expected);
+        EXPECT_LE(alone.left.size(), (stretch - 2) * frameSamples)
+            << "the stretch no longer begins with two undecodable frames";
+    }
+}
+
 TEST_F(MpegInput, StandardInputDecodesTheWholeSong) {
     const Decoded fromFile = DecodeFile(Song().bytes);
     CloseAudioInput();
