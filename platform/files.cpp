@@ -95,6 +95,25 @@ std::FILE* OpenRegularFileForReading(const std::string& path) {
     return f;
 }
 
+std::FILE* OpenOwnFileForUpdate(const std::string& path) {
+    int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* f = fdopen(fd, "r+b");
+    if (!f) {
+        close(fd);
+    }
+    return f;
+}
+
 std::FILE* OpenFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
 
 std::FILE* OpenFileForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb+"); }

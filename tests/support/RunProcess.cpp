@@ -195,5 +195,6 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
 
 std::string SongsifterPath() { return std::string(CHIMEWICK_BUILD_DIR) + "/songsifter"; }
 std::string ChimewickMp3Path() { return std::string(CHIMEWICK_BUILD_DIR) + "/chimewick-mp3"; }
+std::string ChimewickChoosePath() { return std::string(CHIMEWICK_BUILD_DIR) + "/chimewick-choose"; }
 
 }  // namespace testing_support
