@@ -70,6 +70,9 @@ TEST(ChooseConsole, PrintsSongsiftersMessagesAndExitsWithZeroOnlyForARingtone) {
         EXPECT_EQ(mine.out, songsifter.out);
         EXPECT_EQ(mine.err, "");
         EXPECT_EQ(ours.List(), theirs.List());
+        for (const std::string& file : ours.List()) {
+            EXPECT_TRUE(ReadFileBytes(ours / file) == ReadFileBytes(theirs / file)) << file;
+        }
         EXPECT_EQ(mine.out == kSuccessLine, c.status == 0) << mine.out;
     }
 }

@@ -179,6 +179,14 @@ TEST(Fades, EveryPlainLayoutFadesInAndOutAndKeepsTheMiddleByteForByte) {
                                pcm.begin() + static_cast<long>(outBegin),
                                out.begin() + static_cast<long>(inEnd)))
             << "the middle is untouched";
+        if (!IsFloat(l) && l.validBits < 8 * l.bytes) {
+            const std::uint8_t lowBits =
+                static_cast<std::uint8_t>((1u << (8 * l.bytes - l.validBits)) - 1);
+            bool clean = true;
+            for (std::size_t i = 0; i < out.size(); i += l.bytes)
+                clean = clean && (out[i] & lowBits) == 0;
+            EXPECT_TRUE(clean) << "the bits below the valid ones stay 0";
+        }
         // Near their ends the fades are close to full level: they are as long as asked.
         const double gainAtNineTenths = 0.5 - 0.5 * std::cos(0.9 * M_PI);
         EXPECT_NEAR(Rms(l, out, kRate * 9 / 10 - 40, 80) / Rms(l, pcm, kRate * 9 / 10 - 40, 80),
