@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "chooser/Fades.h"
 #include "tests/support/AudioBuilders.h"
@@ -258,4 +259,15 @@ TEST(Fades, LengthsAreOffOrHalfASecondToFive) {
         EXPECT_TRUE(chooser::IsFadeLength(ok)) << ok;
     for (double bad : {0.4, 5.01, -1.0, std::nan("")})
         EXPECT_FALSE(chooser::IsFadeLength(bad)) << bad;
+}
+
+TEST(Fades, NeverWriteThroughALinkAtTheSnippetsName) {
+    TempDir dir;
+    const Bytes song = SimpleWave(1, kRate, 16, ToneSecondsPcm16(2, kRate, 1));
+    ASSERT_TRUE(WriteFileBytes(dir / "song.wav", song));
+    std::filesystem::create_symlink(dir / "song.wav", dir / "snippet.wav");
+    std::string why;
+    EXPECT_FALSE(chooser::ApplyFades(dir / "snippet.wav", {1.0, 1.0}, why));
+    EXPECT_NE(why.find("could not be opened"), std::string::npos) << why;
+    EXPECT_EQ(ReadFileBytes(dir / "song.wav"), song);
 }
