@@ -30,6 +30,7 @@ bool IsFadeLength(double seconds);
 // Empty when the samples of the WAVE file can be faded; otherwise why not, as a sentence
 // for the user (a compressed format such as ADPCM, a layout whose samples cannot be told
 // apart, a file whose header cannot be read). Reads the header by the cut's own rules.
+// Only WAVE songs need asking: an MP3 song's snippet is always our decoder's 16-bit PCM.
 std::string WhyFadesCannotApply(const std::string& waveFile);
 
 // Fades the start and the end of the WAVE file's audio in place; a fade longer than the
