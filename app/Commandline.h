@@ -12,6 +12,12 @@
 // the command line. Empty means GUI mode; anything else is the path of one song.
 std::string CommandLineFromArguments(const std::vector<std::string>& arguments);
 
+// What the command line asks the program to print instead of making a ringtone: the
+// usage for "--help" or "-h", the name and version for "--version". Only when that is the
+// whole command line and no file of that name exists in the current folder: a file named
+// "--help" is a song. Empty for every other command line.
+std::string InformationRequested(const std::string& commandLine);
+
 // True when the environment names a display or a window-system plugin (DISPLAY,
 // WAYLAND_DISPLAY or QT_QPA_PLATFORM).
 bool DisplayConfigured();

@@ -9,6 +9,10 @@ namespace {
 const std::string kRingtoneSuffix = "_Chimewick_Ringtone";
 const std::string kTemporaryTag = "_TEMP";
 
+bool IsUniqueNameChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
 // The longest start of text of at most bytes bytes that ends between two characters.
 std::string CutToBytes(const std::string& text, std::size_t bytes) {
     if (text.size() <= bytes) {
@@ -64,6 +68,38 @@ std::string TemporaryNameStem(const std::string& songFile, std::size_t reserve,
     std::size_t fixed = kTemporaryTag.size() + reserve;
     name = CutToBytes(name, nameLimit > fixed ? nameLimit - fixed : 0);
     return platform::ExtractFilePath(songFile) + name + kTemporaryTag;
+}
+
+const std::string kTempWaveSuffix = ".wav";
+const std::string kSnippetSuffix = "_Chimewick_Ringtone.wav";
+const std::string kPartialMp3Suffix = "_Chimewick_Ringtone.mp3";
+
+std::string RunTemporaryStem(const std::string& songFile, std::size_t nameLimit) {
+    return TemporaryNameStem(songFile, platform::kUniqueNameChars + kSnippetSuffix.size(),
+                             nameLimit);
+}
+
+bool IsRunTemporaryName(const std::string& songFile, const std::string& name,
+                        std::size_t nameLimit) {
+    const std::string song = platform::ExtractFileName(songFile);
+    if (song.empty() || name == song ||
+        name == platform::ExtractFileName(RingtoneFileName(songFile, nameLimit))) {
+        return false;
+    }
+    const std::string stem = platform::ExtractFileName(RunTemporaryStem(songFile, nameLimit));
+    if (name.compare(0, stem.size(), stem) != 0) {
+        return false;
+    }
+    const std::string rest = name.substr(stem.size());
+    for (const std::string* suffix : {&kTempWaveSuffix, &kSnippetSuffix, &kPartialMp3Suffix}) {
+        if (rest.size() == platform::kUniqueNameChars + suffix->size() &&
+            rest.compare(platform::kUniqueNameChars, std::string::npos, *suffix) == 0 &&
+            std::all_of(rest.begin(), rest.begin() + platform::kUniqueNameChars,
+                        IsUniqueNameChar)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 RingtoneRange ChooseRingtoneRange(std::int32_t d, std::int32_t start, std::int32_t length) {

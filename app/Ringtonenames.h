@@ -26,6 +26,24 @@ std::string RingtoneFileName(const std::string& songFile, std::size_t nameLimit)
 std::string TemporaryNameStem(const std::string& songFile, std::size_t reserve,
                               std::size_t nameLimit);
 
+// The endings of a run's temporary names behind the unique letters: the whole song decoded
+// into a WAVE file, the snippet, and the unfinished MP3 ringtone.
+extern const std::string kTempWaveSuffix;
+extern const std::string kSnippetSuffix;
+extern const std::string kPartialMp3Suffix;
+
+// Where every temporary name of a run on songFile begins in a folder whose names may be
+// nameLimit bytes long: TemporaryNameStem with room for the unique letters and the longest
+// ending.
+std::string RunTemporaryStem(const std::string& songFile, std::size_t nameLimit);
+
+// True when name (a file name alone, in songFile's folder) is one a run on songFile gives a
+// temporary file: RunTemporaryStem's name part, exactly platform::kUniqueNameChars ASCII
+// letters and digits, then one of the endings above. Never the song's own name or its
+// ringtone's, which can look like one when names are long; never for a song without a name.
+bool IsRunTemporaryName(const std::string& songFile, const std::string& name,
+                        std::size_t nameLimit);
+
 struct RingtoneRange {
     std::int32_t start;
     std::int32_t length;

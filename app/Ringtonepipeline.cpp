@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "app/Ringtonenames.h"
 #include "excerpt/Mp3excerpt.h"
@@ -20,14 +21,21 @@ namespace {
 const char* const kNoRingtone = "No ringtone was created.";
 const char* const kSnippetProblem =
     "There was a problem creating the ring tone. Could not make ringtone.";
-// The snippet and the unfinished MP3 ringtone; both as long as the longest temporary name
-// a run makes needs room for.
-const std::string kSnippetSuffix = "_Chimewick_Ringtone.wav";
-const std::string kPartialMp3Suffix = "_Chimewick_Ringtone.mp3";
 
 std::string AbsolutePath(const std::string& name) {
     return !name.empty() && platform::IsPathSeparator(name[0]) ? name
                                                                : platform::GetCurrentDir() + name;
+}
+
+// A killed run could not delete its files; the next run on the song does, sparing those a
+// live run still holds.
+void DeleteLeftTemporaries(const std::string& songFile, std::size_t nameLimit) {
+    const std::string folder = platform::ExtractFilePath(songFile);
+    for (const std::string& name : platform::FolderNames(folder)) {
+        if (IsRunTemporaryName(songFile, name, nameLimit)) {
+            platform::DeleteUnheldFile(folder + name);
+        }
+    }
 }
 
 // Raises the refusal of a ringtone that may not be replaced, after showing the writer's
@@ -58,21 +66,25 @@ RingtonePipeline::~RingtonePipeline() {
 
 void RingtonePipeline::FormDestroy() { DeleteRunFiles(); }
 
-void RingtonePipeline::MarkTempWavePending(const std::string& name) {
-    tempWaveFile = name;
-    tempWavePath_ = AbsolutePath(name);
+void RingtonePipeline::MarkTempWavePending(platform::HeldFile file) {
+    tempWaveFile = file.name();
+    tempWavePath_ = AbsolutePath(file.name());
+    tempWaveHold_ = std::move(file);
     tempWavePending = true;
 }
 
 void RingtonePipeline::DeletePendingTempWave() {
+    // Deleted before it is let go, so no other run can take it for a leftover in between.
     platform::DeleteFile(tempWavePath_.empty() ? tempWaveFile : tempWavePath_);
+    tempWaveHold_.Release();
     tempWavePending = false;
 }
 
 std::string RingtonePipeline::CreateRunFile(const std::string& stem, const std::string& suffix) {
-    std::string name = platform::CreateUniqueFile(stem, suffix);
-    if (!name.empty()) {
-        runFiles_.push_back(AbsolutePath(name));
+    platform::HeldFile file = platform::CreateUniqueFile(stem, suffix);
+    std::string name = file.name();
+    if (file) {
+        runFiles_.push_back({AbsolutePath(name), std::move(file)});
     }
     return name;
 }
@@ -82,7 +94,7 @@ void RingtonePipeline::DeleteRunFiles() {
         DeletePendingTempWave();
     }
     for (const auto& file : runFiles_) {
-        platform::DeleteFile(file);
+        platform::DeleteFile(file.path);
     }
     runFiles_.clear();
 }
@@ -93,7 +105,9 @@ void RingtonePipeline::MoveIntoPlace(const std::string& partial, const std::stri
         RefuseRingtone();
     }
     // The name is the ringtone's now; the file is no longer this run's to delete.
-    runFiles_.erase(std::remove(runFiles_.begin(), runFiles_.end(), AbsolutePath(partial)),
+    const std::string moved = AbsolutePath(partial);
+    runFiles_.erase(std::remove_if(runFiles_.begin(), runFiles_.end(),
+                                   [&](const RunFile& file) { return file.path == moved; }),
                     runFiles_.end());
 }
 
@@ -119,8 +133,8 @@ void RingtonePipeline::MakeRingtoneFiles() {
     const bool mp3 = IsMp3Song(songFile);
     const std::size_t nameLimit = platform::FileNameLimit(platform::ExtractFilePath(songFile));
     const std::string ringtoneFile = RingtoneFileName(songFile, nameLimit);
-    const std::string stem =
-        TemporaryNameStem(songFile, platform::kUniqueNameChars + kSnippetSuffix.size(), nameLimit);
+    const std::string stem = RunTemporaryStem(songFile, nameLimit);
+    DeleteLeftTemporaries(songFile, nameLimit);
     RefuseProtectedRingtone(ringtoneFile);
 
     // MP3 songs take the excerpt road unless it declines the song; both roads leave the
@@ -179,11 +193,12 @@ std::string RingtonePipeline::WriteWholeSongSnippet(const std::string& stem, boo
     platform::UserInterface& ui = platform::Ui();
     std::string workFile = songFile;
     if (mp3) {
-        workFile = platform::CreateUniqueFile(stem, ".wav");
-        if (workFile.empty()) {
+        platform::HeldFile decoded = platform::CreateUniqueFile(stem, kTempWaveSuffix);
+        if (!decoded) {
             throw platform::Exception(kNoRingtone);
         }
-        MarkTempWavePending(workFile);
+        workFile = decoded.name();
+        MarkTempWavePending(std::move(decoded));
         if (!mp3Handler->Decode(songFile, workFile)) {
             throw platform::Exception(kNoRingtone);
         }

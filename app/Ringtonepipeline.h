@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 class MP3Handler;
 
 class RingtonePipeline {
@@ -27,7 +29,9 @@ public:
     // cancelled removes what it made and leaves an earlier ringtone as it was; a
     // write-protected earlier ringtone is refused, not replaced. An MP3 song is decoded
     // only from shortly before its excerpt when that gives the same ringtone, byte for byte
-    // (excerpt/Mp3excerpt.h), and else whole into a temporary WAVE file.
+    // (excerpt/Mp3excerpt.h), and else whole into a temporary WAVE file. A run holds the
+    // files it makes (platform::HeldFile) until it deletes or moves them; before it makes
+    // any, it deletes the song's temporaries that no run holds, which a killed run left.
     void MakeRingtone();
 
     // Command-line mode: makes the ringtone of songPath beside it with the automatic start
@@ -65,10 +69,10 @@ private:
     // The snippet cut from the song's WAVE (for an MP3 song, from the whole song decoded
     // into a temporary WAVE file), as a file of this run; raises the failure.
     std::string WriteWholeSongSnippet(const std::string& stem, bool mp3);
-    void MarkTempWavePending(const std::string& name);
+    void MarkTempWavePending(platform::HeldFile file);
     void DeletePendingTempWave();
-    // A new file of this run, named stem + unique letters + suffix; empty when none could
-    // be made.
+    // A new file of this run, named stem + unique letters + suffix and held until it is
+    // deleted or moved; empty when none could be made.
     std::string CreateRunFile(const std::string& stem, const std::string& suffix);
     // Deletes every file this run made, the temporary WAVE file included.
     void DeleteRunFiles();
@@ -78,7 +82,12 @@ private:
     // Absolute paths: the names above are relative to the song's folder in command-line
     // mode, and the clean-up may run after the folder was left.
     std::string tempWavePath_;
-    std::vector<std::string> runFiles_;
+    platform::HeldFile tempWaveHold_;
+    struct RunFile {
+        std::string path;
+        platform::HeldFile hold;
+    };
+    std::vector<RunFile> runFiles_;
     int exitHook_ = 0;
 };
 

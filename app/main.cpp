@@ -1,5 +1,6 @@
-// songsifter. Without any display configured, command-line mode runs right here, without
-// loading the window system; otherwise the Qt part is loaded and takes over.
+// songsifter. Its usage and version, and without any display configured command-line mode,
+// run right here, without loading the window system; otherwise the Qt part is loaded and
+// takes over.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,8 +16,15 @@ using Entry = int (*)(int, char**);
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::string commandLine = CommandLineFromArguments(arguments);
+    // Answered here, before any window system, so that it works on any terminal.
+    const std::string information = InformationRequested(commandLine);
+    if (!information.empty()) {
+        std::fputs(information.c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     if (!DisplayConfigured()) {
-        return RunConsoleMode(CommandLineFromArguments(arguments));
+        return RunConsoleMode(commandLine);
     }
     // Beside the executable in the build tree, in libexec/chimewick once installed.
     std::string folder = platform::ExecutableFolder();

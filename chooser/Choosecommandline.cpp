@@ -7,6 +7,7 @@
 #include "app/Ringtonepipeline.h"
 #include "chooser/Fades.h"
 #include "chooser/PartRules.h"
+#include "dialogs/Product.h"
 #include "platform/ConsoleUserInterface.h"
 
 namespace {
@@ -23,7 +24,7 @@ const char* const kUsage =
     "  --length LENGTH     how long it lasts, in whole seconds or m:ss (default 30)\n"
     "  --fade-in SECONDS   fades the part in over 0.5 to 5 seconds (0, the default: none)\n"
     "  --fade-out SECONDS  fades the part out the same way\n"
-    "  --help              shows this help\n"
+    "  -h, --help          shows this help\n"
     "  --version           shows the version\n"
     "\n"
     "A value may also follow its option after \"=\" (--start=1:10). As in songsifter, a start\n"
@@ -75,6 +76,10 @@ int ParseOptions(const std::vector<std::string>& arguments, ChooseOptions& optio
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (!optionsEnded && (argument == "--help" || argument == "-h")) {
+            std::fputs(kUsage, stdout);
+            return kChooseMade;
+        }
         if (optionsEnded || argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
             options.songs.push_back(argument);
             continue;
@@ -83,12 +88,8 @@ int ParseOptions(const std::vector<std::string>& arguments, ChooseOptions& optio
             optionsEnded = true;
             continue;
         }
-        if (argument == "--help") {
-            std::fputs(kUsage, stdout);
-            return kChooseMade;
-        }
         if (argument == "--version") {
-            std::printf("chimewick-choose (Chimewick) %s\n", CHIMEWICK_VERSION);
+            std::fputs("chimewick-choose (Chimewick) " CHIMEWICK_VERSION "\n", stdout);
             return kChooseMade;
         }
         const std::size_t equals = argument.find('=');

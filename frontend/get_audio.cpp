@@ -39,6 +39,16 @@ constexpr std::uint32_t kSowt = FourCC("sowt");
 
 constexpr int kMaxWaveChunks = 20;
 
+constexpr std::uint16_t kTagPcm = 1;
+constexpr std::uint16_t kTagFloat = 3;
+constexpr std::uint16_t kTagExtensible = 0xFFFE;
+// An extensible "fmt " chunk: the 16 common bytes, cbSize, then valid bits, the channel
+// mask and the sub-format GUID, whose first four bytes are the format tag it stands for.
+constexpr std::uint32_t kExtensibleFmtBytes = 40;
+constexpr std::uint16_t kExtensionBytes = 22;
+constexpr std::uint8_t kSubFormatGuidTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
+                                                 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
 bool Talking() { return settings.quietLevel < kQuietLevelSilent; }
 
 __attribute__((format(printf, 1, 2))) void Say(const char* format, ...) {
@@ -155,10 +165,47 @@ long long BytesToEnd(bytes::ByteSource& source) {
 struct WaveFormat {
     int formatTag = 0;
     int channels = 0;
-    int bits = 0;
+    int bits = 0;  // of the container, which an extensible header's valid bits may not fill
     std::int32_t rate = 0;
     std::uint32_t dataLength = 0;
+    // The tag an extensible header's sub-format stands for; 0 when it names none.
+    std::uint32_t subFormat = 0;
+    bool floatSamples = false;
 };
+
+void ReadExtension(bytes::ByteSource& source, std::uint32_t fmtSize, WaveFormat& format) {
+    format.subFormat = 0;
+    if (fmtSize < kExtensibleFmtBytes ||
+        static_cast<std::uint16_t>(Field16(source, kLE)) < kExtensionBytes) {
+        return;
+    }
+    Field16(source, kLE);  // valid bits: the samples are read at the container's width
+    Field32(source, kLE);  // channel mask
+    std::uint8_t guid[16];
+    source.ReadPadded(guid, sizeof guid, 0xFF);
+    if (std::memcmp(guid + 4, kSubFormatGuidTail, sizeof kSubFormatGuidTail) == 0) {
+        format.subFormat = bytes::LoadLE32(guid);
+    }
+}
+
+// Integer PCM and 32- or 64-bit floating point, plain or extensible, are what the encoder
+// takes; every other encoding would be noise if read as samples.
+HeaderRejection CheckWaveEncoding(WaveFormat& format) {
+    std::uint32_t tag = static_cast<std::uint16_t>(format.formatTag);
+    if (tag == kTagExtensible) {
+        tag = format.subFormat;
+        if (tag != kTagPcm && tag != kTagFloat) {
+            return HeaderRejection::UnknownSubFormat;
+        }
+    } else if (tag != kTagPcm && tag != kTagFloat) {
+        return HeaderRejection::NotPcm;
+    }
+    format.floatSamples = tag == kTagFloat;
+    if (format.floatSamples && format.bits != 32 && format.bits != 64) {
+        return HeaderRejection::FloatWidth;
+    }
+    return HeaderRejection::None;
+}
 
 // The source stands just behind "RIFF"; on success it stands at the first audio byte.
 HeaderRejection ParseWaveHeader(bytes::ByteSource& source, WaveFormat& format) {
@@ -178,7 +225,7 @@ HeaderRejection ParseWaveHeader(bytes::ByteSource& source, WaveFormat& format) {
             if (!haveFmt) {
                 return HeaderRejection::NoFmt;
             }
-            return format.formatTag == 1 ? HeaderRejection::None : HeaderRejection::NotPcm;
+            return CheckWaveEncoding(format);
         }
         if (chunk.id == kFmt) {
             if (chunk.size < 16) {
@@ -191,6 +238,7 @@ HeaderRejection ParseWaveHeader(bytes::ByteSource& source, WaveFormat& format) {
             Field32(source, kLE);  // bytes per second and block alignment follow from the rest
             Field16(source, kLE);
             format.bits = Field16(source, kLE);
+            ReadExtension(source, chunk.size, format);
         }
     }
     // Past the last chunk looked at, as its reader left it: standard input goes on from there.
@@ -208,6 +256,7 @@ void ApplyWaveFormat(lame_global_flags* gfp, const WaveFormat& format, long long
     }
     lame_set_in_samplerate(gfp, format.rate);
     state.pcmBitWidth = format.bits;
+    state.pcmFloat = format.floatSamples;
     const auto frameBytes = static_cast<std::uint32_t>(format.channels * bytesPerSample);
     // Streaming writers put 0xFFFFFFFF for "length unknown", and a cut-off file announces
     // more than it holds: both mean the audio runs to the end of the file, whose true
@@ -328,7 +377,28 @@ void ReportAiffRejection(HeaderRejection reason) {
     }
 }
 
-void SniffFileHeader(lame_global_flags* gfp) {
+// A WAVE whose samples the encoder cannot take ends the run: read as raw bytes it would
+// come out as noise.
+void RefuseWaveEncoding(const WaveFormat& format, const std::string& name) {
+    const char* const lead = "Unsupported WAVE format in";
+    switch (state.headerRejection) {
+        case HeaderRejection::NotPcm:
+            Fail(1, "%s %s: format tag 0x%04X is neither integer PCM nor floating point\n", lead,
+                 name.c_str(), static_cast<unsigned>(static_cast<std::uint16_t>(format.formatTag)));
+        case HeaderRejection::UnknownSubFormat:
+            Fail(1,
+                 "%s %s: an extensible header whose sub-format is neither integer PCM nor "
+                 "floating point\n",
+                 lead, name.c_str());
+        case HeaderRejection::FloatWidth:
+            Fail(1, "%s %s: %d-bit floating point (only 32 and 64 bits are supported)\n", lead,
+                 name.c_str(), format.bits);
+        default:
+            break;
+    }
+}
+
+void SniffFileHeader(lame_global_flags* gfp, const std::string& name) {
     bytes::StreamSource source(state.stream);
     auto magic = static_cast<std::uint32_t>(Field32(source, kBE));
     state.countSamplesExactly = false;
@@ -336,6 +406,7 @@ void SniffFileHeader(lame_global_flags* gfp) {
     if (magic == kRiff) {
         WaveFormat format;
         state.headerRejection = ParseWaveHeader(source, format);
+        RefuseWaveEncoding(format, name);
         if (state.headerRejection == HeaderRejection::None) {
             ApplyWaveFormat(gfp, format, BytesToEnd(source));
             settings.inputKind = InputKind::Wave;
@@ -558,6 +629,33 @@ std::uint32_t Unpack24BE(const unsigned char* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8);
 }
 
+// Floating-point samples are full scale at +-1.0. Louder ones clip and NaN is silence, so
+// the conversion to an integer is always defined; it is exact to 2^-31 of full scale.
+std::uint32_t FullScale(double v) {
+    if (std::isnan(v)) {
+        return 0;
+    }
+    const double scaled = std::clamp(v, -1.0, 1.0) * 2147483648.0;
+    return static_cast<std::uint32_t>(scaled >= 2147483647.0 ? INT32_MAX
+                                                             : static_cast<std::int32_t>(scaled));
+}
+template <bool kLittle>
+std::uint32_t UnpackFloat32(const unsigned char* p) {
+    const std::uint32_t bits = kLittle ? bytes::LoadLE32(p) : bytes::LoadBE32(p);
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    return FullScale(v);
+}
+template <bool kLittle>
+std::uint32_t UnpackFloat64(const unsigned char* p) {
+    const std::uint64_t low = kLittle ? bytes::LoadLE32(p) : bytes::LoadBE32(p + 4);
+    const std::uint64_t high = kLittle ? bytes::LoadLE32(p + 4) : bytes::LoadBE32(p);
+    const std::uint64_t bits = high << 32 | low;
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return FullScale(v);
+}
+
 struct SampleOutput {
     int (*wide)[kFrameSamples];      // 32-bit destination, or null
     short (*narrow)[kFrameSamples];  // 16-bit destination, or null
@@ -577,6 +675,17 @@ void Deinterleave(const unsigned char* in, int count, int channels, SampleOutput
                 out.narrow[c][i] = static_cast<std::int16_t>(Unpack(in) >> 16);
             }
         }
+    }
+}
+
+void UnpackFloatSamples(const unsigned char* in, int count, int channels, int width,
+                        bool littleEndian, SampleOutput out) {
+    if (width == 32) {
+        littleEndian ? Deinterleave<UnpackFloat32<true>, 4>(in, count, channels, out)
+                     : Deinterleave<UnpackFloat32<false>, 4>(in, count, channels, out);
+    } else {
+        littleEndian ? Deinterleave<UnpackFloat64<true>, 8>(in, count, channels, out)
+                     : Deinterleave<UnpackFloat64<false>, 8>(in, count, channels, out);
     }
 }
 
@@ -603,14 +712,15 @@ void UnpackPcmSamples(const unsigned char* in, int count, int channels, int widt
 
 int ReadPcmSamples(lame_global_flags* gfp, int samples, SampleOutput out) {
     const int width = state.pcmBitWidth;
-    if (width != 8 && width != 16 && width != 24 && width != 32) {
+    // The WAVE header has already refused floating-point widths other than 32 and 64.
+    if (!state.pcmFloat && width != 8 && width != 16 && width != 24 && width != 32) {
         Fail(1, "Only 8, 16, 24 and 32 bit input files supported \n");
     }
     const int channels = lame_get_num_channels(gfp);
     if (channels < 1 || channels > 2) {
         Fail(1, "Unsupported number of channels: %ud\n", static_cast<unsigned>(channels));
     }
-    unsigned char bytes[2 * kFrameSamples * 4];
+    unsigned char bytes[2 * kFrameSamples * 8];
     const std::size_t bytesPerSample = static_cast<std::size_t>(width / 8);
     // fread counts whole samples only, so a partial last sample is dropped.
     const std::size_t values = std::fread(
@@ -620,7 +730,11 @@ int ReadPcmSamples(lame_global_flags* gfp, int samples, SampleOutput out) {
     }
     const int count = static_cast<int>(values) / channels;
     const bool littleEndian = (settings.inputKind == InputKind::Wave) != state.pcmSwapBytes;
-    UnpackPcmSamples(bytes, count, channels, width, littleEndian, out);
+    if (state.pcmFloat) {
+        UnpackFloatSamples(bytes, count, channels, width, littleEndian, out);
+    } else {
+        UnpackPcmSamples(bytes, count, channels, width, littleEndian, out);
+    }
     return count;
 }
 
@@ -711,7 +825,7 @@ void IdentifyInput(lame_global_flags* gfp, const std::string& name) {
         lame_set_num_samples(gfp, mp3InputInfo.nsamp);
     } else {
         if (settings.inputKind != InputKind::RawPcm) {
-            SniffFileHeader(gfp);
+            SniffFileHeader(gfp, name);
         }
         if (settings.inputKind == InputKind::RawPcm) {
             Say("Assuming raw pcm input file%s",

@@ -25,7 +25,9 @@ inline constexpr std::uint32_t kUnknownSampleCount = 0xFFFFFFFFu;
 // framenum. Meaningless while the input is not MPEG.
 extern mp3data_struct mp3InputInfo;
 
-// Why the WAVE or AIFF header parser refused a header; the input is then read as raw PCM.
+// Why the WAVE or AIFF header parser refused a header. A WAVE whose samples are in an
+// encoding the encoder cannot take (NotPcm, UnknownSubFormat, FloatWidth) ends the run;
+// after any other reason the input is read as raw PCM.
 enum class HeaderRejection {
     None,                // accepted, or no WAVE or AIFF header looked at
     NoWaveForm,          // "RIFF" not followed by "WAVE"
@@ -33,7 +35,9 @@ enum class HeaderRejection {
     FmtTooShort,         // a "fmt " chunk of fewer than 16 bytes
     TooManyChunks,       // no "data" among the first 20 chunks
     NoFmt,               // "data" comes before any "fmt "
-    NotPcm,              // a format tag other than 1 (plain PCM)
+    NotPcm,              // a format tag other than integer PCM (1), float (3), extensible
+    UnknownSubFormat,    // extensible, without a sub-format of integer PCM or float
+    FloatWidth,          // floating-point samples neither 32 nor 64 bits wide
     NoAiffForm,          // "FORM" not followed by "AIFF" or "AIFC"
     EndsBeforeSound,     // the input ends before the "SSND" chunk's audio
     NoSoundChunk,        // the FORM size ends before an "SSND" chunk
@@ -64,6 +68,8 @@ struct AudioInputState {
     std::uint32_t samplesDelivered = 0;
     // Bits per PCM sample: the --bitwidth setting, replaced by a WAVE or AIFF header.
     int pcmBitWidth = 16;
+    // The WAVE header announced floating-point samples (then 32 or 64 bits wide).
+    bool pcmFloat = false;
     // Byte-swap of PCM samples: the -x setting, recomputed by an AIFC header.
     bool pcmSwapBytes = false;
     // Why the input's WAVE or AIFF header was refused.
@@ -77,9 +83,11 @@ const AudioInputState& CurrentAudioInput();
 // a regular file) and identifies it by settings.inputKind and, for non-MPEG kinds, by
 // sniffing its first bytes; sets the input sample rate, channel count and sample count on
 // gfp (raw PCM keeps gfp's rate and channels). May change settings.inputKind (never leaves
-// it Unknown) and fills settings.inputEncoderDelay/Padding from an MPEG LAME tag.
+// it Unknown) and fills settings.inputEncoderDelay/Padding from an MPEG LAME tag. WAVE
+// input is integer PCM or 32/64-bit floating point, plain or extensible (0xFFFE).
 // Fails: prints the reason (while settings.quietLevel < kQuietLevelSilent), releases
-// everything this module opened and throws FatalInputError{1}.
+// everything this module opened and throws FatalInputError{1}; a WAVE of another sample
+// encoding or of more than two channels fails so.
 void OpenAudioInput(lame_global_flags* gfp, const std::string& path);
 
 // OpenAudioInput for an input that is already open, such as bytes in memory (fmemopen):
@@ -88,9 +96,9 @@ void OpenAudioInput(lame_global_flags* gfp, const std::string& path);
 void OpenAudioInputStream(lame_global_flags* gfp, std::FILE* stream, const std::string& name);
 
 // Delivers the next frame of at most 1152 samples per channel, full 32-bit scale (a 16-bit
-// sample occupies bits 31..16). Returns the count, 0 at the end of the input. A mono input
-// delivers zeros in channel 1. Fails: message and FatalInputError{1} (unsupported bit
-// width, read error).
+// sample occupies bits 31..16, a floating-point 1.0 is INT32_MAX, louder ones clip). Returns the
+// count, 0 at the end of the input. A mono input delivers zeros in channel 1. Fails: message and
+// FatalInputError{1} (unsupported bit width, read error).
 int ReadAudioFrame(lame_global_flags* gfp, int buffer[2][kFrameSamples]);
 // The same with 16-bit samples (the top 16 bits of each).
 int ReadAudioFrame16(lame_global_flags* gfp, short buffer[2][kFrameSamples]);

@@ -1,6 +1,8 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -22,6 +25,17 @@ std::string::size_type LastSeparator(const std::string& path) {
         }
     }
     return std::string::npos;
+}
+
+// A stream on fd, which it owns from now on (closed when no stream can be made). Regular
+// files ignore O_NONBLOCK; it is cleared anyway so reads and writes behave the ordinary way.
+std::FILE* StreamOnDescriptor(int fd, const char* mode) {
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* f = fdopen(fd, mode);
+    if (!f) {
+        close(fd);
+    }
+    return f;
 }
 }  // namespace
 
@@ -86,13 +100,7 @@ std::FILE* OpenRegularFileForReading(const std::string& path) {
         close(fd);
         return nullptr;
     }
-    // Regular files ignore O_NONBLOCK; clear it anyway so reads behave the ordinary way.
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::FILE* f = fdopen(fd, "rb");
-    if (!f) {
-        close(fd);
-    }
-    return f;
+    return StreamOnDescriptor(fd, "rb");
 }
 
 std::FILE* OpenOwnFileForUpdate(const std::string& path) {
@@ -118,10 +126,92 @@ std::FILE* OpenFileForReading(const std::string& path) { return std::fopen(path.
 
 std::FILE* OpenFileForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb+"); }
 
+namespace {
+bool SameInode(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The regular file at path opened without following a link and without waiting on
+// anything; -1 for any other kind of entry. Opening only what lstat calls a regular file
+// keeps a device at the name from being opened at all.
+int OpenRegularEntry(const std::string& path, int access) {
+    struct stat named, opened;
+    if (lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) {
+        return -1;
+    }
+    int fd = open(path.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0 && (fstat(fd, &opened) != 0 || !SameInode(named, opened))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// True when something other than fd's own open file holds the lock on its file.
+bool HeldElsewhere(int fd) {
+    int locked;
+    do {
+        locked = flock(fd, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    return locked != 0 && errno == EWOULDBLOCK;
+}
+
+// The held file at path emptied for writing from its start, or nullptr when no file of
+// this one name is held there.
+std::FILE* EmptyHeldFile(const std::string& path) {
+    int fd = OpenRegularEntry(path, O_RDWR);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || info.st_nlink != 1 || !HeldElsewhere(fd) ||
+        ftruncate(fd, 0) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    return StreamOnDescriptor(fd, "w+b");
+}
+
+// Locks the file just created as name. A reclaiming run may have locked it in the moment
+// between, and then deletes it; false then, and also when it already has. Where the file
+// system keeps no locks nobody reclaims, so the file is as good as held.
+bool HoldCreated(int fd, const std::string& name) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return errno != EWOULDBLOCK && errno != EINTR;
+    }
+    struct stat held, named;
+    return fstat(fd, &held) == 0 && held.st_nlink > 0 && lstat(name.c_str(), &named) == 0 &&
+           SameInode(held, named);
+}
+}  // namespace
+
+HeldFile::HeldFile(HeldFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), name_(std::exchange(other.name_, {})) {}
+
+HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
+    if (this != &other) {
+        Release();
+        fd_ = std::exchange(other.fd_, -1);
+        name_ = std::exchange(other.name_, {});
+    }
+    return *this;
+}
+
+void HeldFile::Release() {
+    if (fd_ >= 0) {
+        close(fd_);
+    }
+    fd_ = -1;
+    name_.clear();
+}
+
 std::FILE* CreateNewFile(const std::string& path) {
     if (path.empty()) {
         errno = ENOENT;
         return nullptr;
+    }
+    if (std::FILE* held = EmptyHeldFile(path)) {
+        return held;
     }
     unlink(path.c_str());
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -138,7 +228,7 @@ std::FILE* CreateNewFile(const std::string& path) {
     return f;
 }
 
-std::string CreateUniqueFile(const std::string& stem, const std::string& suffix) {
+HeldFile CreateUniqueFile(const std::string& stem, const std::string& suffix) {
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     static std::mt19937 generator{std::random_device{}()};
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
@@ -152,14 +242,48 @@ std::string CreateUniqueFile(const std::string& stem, const std::string& suffix)
         name += suffix;
         int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
+            if (HoldCreated(fd, name)) {
+                return HeldFile(fd, std::move(name));
+            }
             close(fd);
-            return name;
+            continue;
         }
         if (errno != EEXIST) {
-            return std::string();
+            return HeldFile();
         }
     }
-    return std::string();
+    return HeldFile();
+}
+
+bool DeleteUnheldFile(const std::string& path) {
+    int fd = OpenRegularEntry(path, O_RDONLY);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat held, named;
+    // Deleted only while locked, and only if the name still names the file locked: a run
+    // that created a new file there since keeps it.
+    bool deleted = flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &held) == 0 &&
+                   lstat(path.c_str(), &named) == 0 && SameInode(held, named) &&
+                   unlink(path.c_str()) == 0;
+    close(fd);
+    return deleted;
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) {
+        return names;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(std::move(name));
+        }
+    }
+    closedir(dir);
+    return names;
 }
 
 bool MayReplaceFile(const std::string& path) {

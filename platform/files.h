@@ -1,11 +1,14 @@
 #pragma once
-// File-system services: current directory, path splitting, existence, deletion, size, and
-// creating files so that nothing already at a name is ever written through.
+// File-system services: current directory, path splitting, existence, deletion, size,
+// listing a folder, creating files so that nothing already at a name is ever written
+// through, and marking the files a run uses so that only abandoned ones are reclaimed.
 // Paths are narrow strings in the system's encoding (UTF-8 on Debian), never reinterpreted.
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -84,10 +87,39 @@ private:
     std::FILE* f_ = nullptr;
 };
 
+// A file this process marks as in use for as long as the hold lives: an exclusive advisory
+// lock (flock) on a descriptor kept open, so another run can tell a file a live run is
+// working with from one a killed run left behind (DeleteUnheldFile). The mark goes with the
+// file, not the name: a move keeps it, and letting go (destruction, Release) never deletes.
+// Move-only.
+class HeldFile {
+public:
+    HeldFile() = default;
+    ~HeldFile() { Release(); }
+    HeldFile(HeldFile&& other) noexcept;
+    HeldFile& operator=(HeldFile&& other) noexcept;
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+    // The name the file was created under; empty when nothing is held.
+    const std::string& name() const { return name_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    // Ends the mark now; the file stays as it is.
+    void Release();
+
+private:
+    friend HeldFile CreateUniqueFile(const std::string& stem, const std::string& suffix);
+    HeldFile(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
+    int fd_ = -1;
+    std::string name_;
+};
+
 // Creates path as a new, empty regular file open for reading and writing, never through a
 // link: whatever is at the name (a file, a link, a hard link to another file) is removed as
 // a name first, and the file is then created exclusively, so anything planted there in
-// between makes the creation fail instead of being written through.
+// between makes the creation fail instead of being written through. A regular file held at
+// the name (HeldFile; any exclusive lock counts) that has no other name is emptied where it
+// is instead, so it stays marked as in use while it is written.
 // Fails: nullptr, errno set; a folder at the name stays as it is.
 std::FILE* CreateNewFile(const std::string& path);
 
@@ -96,10 +128,22 @@ inline constexpr std::size_t kUniqueNameChars = 6;
 
 // Creates a new, empty file named stem + kUniqueNameChars random letters and digits +
 // suffix, exclusively and never through a link, trying fresh names while one is taken, so
-// no other run or process can own the same file. The caller keeps the name within the
-// folder's limit (FileNameLimit).
-// Returns the name created; empty (errno set) when no file could be created.
-std::string CreateUniqueFile(const std::string& stem, const std::string& suffix);
+// no other run or process can own the same file, and holds it from its creation on. The
+// caller keeps the name within the folder's limit (FileNameLimit).
+// Returns the file held; an empty HeldFile (errno set) when no file could be created.
+// Where the file system keeps no locks the file is still created, and then never counts
+// as unheld.
+HeldFile CreateUniqueFile(const std::string& stem, const std::string& suffix);
+
+// Deletes path when it is a regular file (never a link, a folder or anything else) that no
+// process holds: the file is locked first and its name deleted only while it is locked
+// and still names the file locked, so a run that is just creating or holding it keeps it.
+// True when it was deleted; false, leaving everything as it was, otherwise.
+bool DeleteUnheldFile(const std::string& path);
+
+// The names of the entries directly in folder (an empty folder means the current one),
+// without "." and ".."; empty when it cannot be read.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 // True when nothing is at path or what is there may be replaced as a name: a link, or a
 // file this user may write. False for a folder and for a write-protected file: one that

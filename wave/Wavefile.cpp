@@ -186,13 +186,15 @@ bool WaveFile::WriteSnippet(std::string target, std::int32_t start, std::int32_t
         if (!source) {
             throw Exception("Error: Wave File could be opened for reading!");
         }
-        if (platform::FileExists(target) &&
-            (!platform::MayReplaceFile(target) || !platform::DeleteFile(target))) {
+        if (!platform::MayReplaceFile(target)) {
             throw Exception(kSnippetExistsText);
         }
+        // Replacing the name is left to the creation, which keeps a file a run holds there
+        // held while it is written.
         snippet.reset(platform::CreateNewFile(target));
         if (!snippet) {
-            throw Exception(kSnippetNotWritableText);
+            throw Exception(platform::FileExists(target) ? kSnippetExistsText
+                                                         : kSnippetNotWritableText);
         }
         created = true;
 

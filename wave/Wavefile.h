@@ -79,8 +79,9 @@ public:
 
     // Writes target: the header of the source with its two size fields corrected, then
     // length seconds of audio from second start (a negative start means the first audio
-    // byte). Whatever is at target is replaced as a name, never written through; a
-    // write-protected file there is refused. Moves the progress bar from where it stands
+    // byte). Whatever is at target is replaced as a name, never written through (a file a
+    // run holds there is emptied in place, platform::CreateNewFile); a write-protected file
+    // there is refused. Moves the progress bar from where it stands
     // toward 75 while copying.
     // Fails: shows the reason in an information box and returns false; a target it had
     // created is removed again. Every byte is checked: a short read or write is a failure.

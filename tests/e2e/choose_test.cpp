@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "dialogs/Product.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"
 #include "tests/support/RunProcess.h"
@@ -87,7 +88,8 @@ TEST(ChooseConsole, HelpVersionAndNoArguments) {
     }
     ProcessResult version = Choose({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
-    EXPECT_EQ(version.out, "chimewick-choose (Chimewick) 1.0\n");
+    EXPECT_EQ(version.out, "chimewick-choose (Chimewick) " CHIMEWICK_VERSION "\n");
+    EXPECT_EQ(Choose({"-h"}).out, help.out);
 
     ProcessResult none = Choose({});
     EXPECT_EQ(none.exitStatus, 1);

@@ -1,7 +1,9 @@
 // MP3 songs end to end, through build/chimewick-mp3 and build/songsifter in console mode.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "tests/support/AudioBuilders.h"
@@ -227,4 +229,73 @@ TEST(Mp3Tool, AFileNamedDashIsNotStandardInput) {
     ProcessResult r = RunProcess(ChimewickMp3Path(), {"--silent", "-", "./-"}, options);
     EXPECT_EQ(r.exitStatus, 0) << r.err;
     EXPECT_GT(ReadFileBytes(dir / "-").size(), 1000u) << "the MP3 went into the file named -";
+}
+
+// Above 16 bits, and above two channels, sox and ffmpeg write extensible headers, and
+// floating point as tag 3 or as the extensible float sub-format.
+TEST(Mp3Tool, WavesOfOtherWritersEncodeAtTheirRateLengthAndPitch) {
+    if (!HaveTool("sox") || !HaveTool("ffmpeg")) {
+        GTEST_SKIP() << "needs sox and ffmpeg (scripts/setup installs them)";
+    }
+    constexpr int kSeconds = 3;
+    auto sox = [](int rate, int channels, const std::string& encoding, int hz) {
+        return "sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " " +
+               encoding + " OUT synth " + std::to_string(kSeconds) + " sine " + std::to_string(hz) +
+               " vol 0.5";
+    };
+    // ffmpeg's sine source plays at an eighth of full scale, 3 dB less on each of two
+    // channels.
+    auto ffmpeg = [](int rate, int channels, const std::string& codec, int hz) {
+        return "ffmpeg -v error -y -f lavfi -i sine=frequency=" + std::to_string(hz) +
+               ":sample_rate=" + std::to_string(rate) + ":duration=" + std::to_string(kSeconds) +
+               " -ac " + std::to_string(channels) + " -c:a " + codec + " OUT";
+    };
+    struct Case {
+        const char* name;
+        std::string command;  // writes the song to OUT
+        int rate;
+        int channels;  // above two: refused
+        int hz;
+        double peak;  // of full scale
+    } cases[] = {
+        {"sox 24-bit stereo", sox(44100, 2, "-b 24", 440), 44100, 2, 440, 0.5},
+        {"sox 32-bit mono", sox(48000, 1, "-b 32", 660), 48000, 1, 660, 0.5},
+        {"sox float 32 stereo", sox(44100, 2, "-e floating-point -b 32", 550), 44100, 2, 550, 0.5},
+        {"sox float 32 mono", sox(22050, 1, "-e floating-point -b 32", 330), 22050, 1, 330, 0.5},
+        {"ffmpeg 24-bit mono", ffmpeg(48000, 1, "pcm_s24le", 880), 48000, 1, 880, 0.125},
+        {"ffmpeg 32-bit stereo", ffmpeg(44100, 2, "pcm_s32le", 440), 44100, 2, 440, 0.088},
+        {"ffmpeg float 32 stereo", ffmpeg(32000, 2, "pcm_f32le", 500), 32000, 2, 500, 0.088},
+        {"ffmpeg float 64 mono", ffmpeg(44100, 1, "pcm_f64le", 770), 44100, 1, 770, 0.125},
+        {"sox 24-bit 6 channels", sox(44100, 6, "-b 24", 440), 44100, 6, 440, 0},
+        {"ffmpeg float 32 6 channels", ffmpeg(48000, 6, "pcm_f32le", 440), 48000, 6, 440, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string wav = dir / "song.wav";
+        const std::string mp3 = dir / "song.mp3";
+        std::string command = c.command;
+        command.replace(command.find("OUT"), 3, "'" + wav + "'");
+        ASSERT_TRUE(RunShell(command)) << command;
+        if (c.channels > 2) {
+            ProcessResult r = Mp3Tool({wav, mp3});
+            EXPECT_NE(r.exitStatus, 0);
+            EXPECT_NE(r.err.find("Unsupported number of channels: 6"), std::string::npos) << r.err;
+            EXPECT_FALSE(std::filesystem::exists(mp3)) << "no MP3 of the raw bytes";
+            continue;
+        }
+        ProcessResult r = Mp3Tool({"--silent", wav, mp3});
+        ASSERT_EQ(r.exitStatus, 0) << r.err;
+        DecodedWave d = Decode(mp3, dir.path());
+        EXPECT_EQ(d.channels, c.channels);
+        EXPECT_EQ(d.rate, c.rate);
+        const auto samples = static_cast<std::size_t>(kSeconds * c.rate);
+        ASSERT_GE(d.left.size(), samples);
+        EXPECT_LE(d.left.size(), samples + 2 * 1152);
+        std::vector<std::int16_t> middle(d.left.begin() + c.rate, d.left.begin() + 2 * c.rate);
+        EXPECT_NEAR(ZeroCrossingFrequency(middle, static_cast<std::uint32_t>(c.rate)), c.hz, 3.0);
+        const int peak = *std::max_element(middle.begin(), middle.end(),
+                                           [](int a, int b) { return std::abs(a) < std::abs(b); });
+        EXPECT_NEAR(std::abs(peak) / 32768.0, c.peak, 0.15 * c.peak);
+    }
 }

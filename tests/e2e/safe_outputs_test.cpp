@@ -1,11 +1,14 @@
 // What songsifter leaves in the song's folder when the folder holds traps (links, a named
-// pipe), when two runs share a song, when a run fails or is stopped by a signal, and for
-// names that look like options or fill the file system's name limit.
+// pipe), when two runs share a song, when a run fails, is stopped by a signal or killed
+// outright, and for names that look like options or fill the file system's name limit.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -40,6 +43,14 @@ Bytes Mp3Song(int seconds) {
     return EncodeMp3(options).bytes;
 }
 
+// Frames with a CRC keep a song off the excerpt road: the whole song is decoded first.
+Bytes WholeSongRoadMp3(int seconds) {
+    Mp3Options options;
+    options.seconds = seconds;
+    options.crc = true;
+    return EncodeMp3(options).bytes;
+}
+
 // Waits until an entry of dir satisfies found; false after the time limit.
 template <typename Predicate>
 bool WaitForEntry(const TempDir& dir, Predicate found, double seconds = 60) {
@@ -57,6 +68,11 @@ bool WaitForEntry(const TempDir& dir, Predicate found, double seconds = 60) {
 }
 
 bool IsTemporary(const std::string& name) { return name.find("_TEMP") != std::string::npos; }
+
+bool EndsWith(const std::string& name, const std::string& tail) {
+    return name.size() >= tail.size() &&
+           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+}
 
 bool IsRegularFile(const std::string& path) {
     struct stat info;
@@ -117,15 +133,11 @@ TEST(SafeOutputs, TwoRunsOnOneSongEachEndWithTheRightRingtoneOrAFailure) {
             if (!IsTemporary(name)) {
                 return false;
             }
-            auto endsWith = [&](const std::string& tail) {
-                return name.size() >= tail.size() &&
-                       name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-            };
             if (encoding) {
-                return endsWith("_Chimewick_Ringtone.mp3");
+                return EndsWith(name, "_Chimewick_Ringtone.mp3");
             }
             std::error_code ignored;
-            return endsWith(".wav") && fs::file_size(music / name, ignored) > 4000000u;
+            return EndsWith(name, ".wav") && fs::file_size(music / name, ignored) > 4000000u;
         }));
         RunningProcess other = StartProcess(SongsifterPath(), {music / "song.mp3"});
         for (ProcessResult r : {first.Wait(), other.Wait()}) {
@@ -180,6 +192,116 @@ TEST(SafeOutputs, TerminationSignalsCancelTheRunAndRemoveItsFiles) {
         EXPECT_EQ(r.out, kCancelledLine);
         EXPECT_EQ(music.List(), std::vector<std::string>({"song.mp3"}));
     }
+}
+
+TEST(SafeOutputs, WhatARunKilledOutrightLeftGoesWithTheNextRunOnTheSong) {
+    const Bytes song = WholeSongRoadMp3(180);
+    const std::vector<std::string> onlyTheRingtone = {"song.mp3", "song_Chimewick_Ringtone.mp3"};
+    struct Stage {
+        const char* name;
+        bool (*reached)(const std::string& entry);
+    } stages[] = {
+        {"decoding the whole song",
+         [](const std::string& e) {
+             return IsTemporary(e) && EndsWith(e, ".wav") &&
+                    !EndsWith(e, "_Chimewick_Ringtone.wav");
+         }},
+        {"cutting the snippet",
+         [](const std::string& e) {
+             return IsTemporary(e) && EndsWith(e, "_Chimewick_Ringtone.wav");
+         }},
+        {"encoding the ringtone",
+         [](const std::string& e) {
+             return IsTemporary(e) && EndsWith(e, "_Chimewick_Ringtone.mp3");
+         }},
+    };
+    for (const auto& stage : stages) {
+        SCOPED_TRACE(stage.name);
+        TempDir music;
+        ASSERT_TRUE(WriteFileBytes(music / "song.mp3", song));
+        // A run that ends on its own before the kill lands proves nothing; try again.
+        ProcessResult killed;
+        for (int attempt = 0; attempt < 5 && killed.signal != SIGKILL; ++attempt) {
+            RunningProcess run = StartProcess(SongsifterPath(), {music / "song.mp3"});
+            ASSERT_TRUE(WaitForEntry(music, stage.reached));
+            run.Signal(SIGKILL);
+            killed = run.Wait();
+            fs::remove(music / "song_Chimewick_Ringtone.mp3");
+        }
+        ASSERT_EQ(killed.signal, SIGKILL);
+        ASSERT_GT(music.List().size(), 1u) << "the killed run left its files";
+
+        ProcessResult next = Songsifter(music / "song.mp3");
+        EXPECT_EQ(next.out, kSuccessLine);
+        EXPECT_EQ(music.List(), onlyTheRingtone);
+        EXPECT_EQ(ReadFileBytes(music / "song.mp3"), song);
+    }
+}
+
+TEST(SafeOutputs, ARunStartingBesideALiveOneLeavesItsFilesAlone) {
+    TempDir music;
+    ASSERT_TRUE(WriteFileBytes(music / "song.mp3", WholeSongRoadMp3(180)));
+    // The first run's files are being written anew: its whole song decoded, its ringtone.
+    for (const char* tail : {".wav", "_Chimewick_Ringtone.mp3"}) {
+        SCOPED_TRACE(tail);
+        RunningProcess first = StartProcess(SongsifterPath(), {music / "song.mp3"});
+        ASSERT_TRUE(WaitForEntry(music, [&](const std::string& name) {
+            std::error_code ignored;
+            return IsTemporary(name) && EndsWith(name, tail) &&
+                   fs::file_size(music / name, ignored) > 0;
+        }));
+        ProcessResult other = Songsifter(music / "song.mp3");
+        EXPECT_EQ(first.Wait().out, kSuccessLine);
+        EXPECT_EQ(other.out, kSuccessLine);
+        EXPECT_EQ(music.List(),
+                  std::vector<std::string>({"song.mp3", "song_Chimewick_Ringtone.mp3"}));
+    }
+}
+
+TEST(SafeOutputs, TheNextRunSparesHeldFilesOtherSongsFilesAndLookAlikes) {
+    TempDir music, elsewhere;
+    ASSERT_TRUE(
+        WriteFileBytes(music / "song.wav", SimpleWave(1, 8000, 8, CountingBytes(8000u * 40))));
+    const Bytes planted(1000, 'x');
+    const std::vector<std::string> leftovers = {"song.wav_TEMPAbc123.wav",
+                                                "song.wav_TEMP0zZ9aA_Chimewick_Ringtone.wav"};
+    const std::vector<std::string> kept = {
+        "song.wav_TEMPHe1d00.wav",       // held, as a live run holds its files
+        "song.wav.wav_TEMPAbc123.wav",   // another song's
+        "othersong.wav_TEMPAbc123.wav",  // another song's
+        "song.wav_TEMPAbc12.wav",        // not our names: too few letters,
+        "song.wav_TEMPAbc123.mp3",       // another ending
+    };
+    for (const auto& name : leftovers) {
+        ASSERT_TRUE(WriteFileBytes(music / name, planted));
+    }
+    for (const auto& name : kept) {
+        ASSERT_TRUE(WriteFileBytes(music / name, planted));
+    }
+    int held = open((music / kept[0]).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    // Our names, but no files a run made.
+    ASSERT_TRUE(WriteFileBytes(elsewhere / "target", planted));
+    ASSERT_EQ(symlink((elsewhere / "target").c_str(), (music / "song.wav_TEMPL1nk00.wav").c_str()),
+              0);
+    ASSERT_EQ(mkdir((music / "song.wav_TEMPF0lder.wav").c_str(), 0777), 0);
+    ASSERT_EQ(mkfifo((music / "song.wav_TEMPP1pe00.wav").c_str(), 0600), 0);
+
+    ProcessResult r = Songsifter(music / "song.wav", InFolder(music.path(), 60));
+    close(held);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.out, kSuccessLine);
+    std::vector<std::string> expected = kept;
+    expected.insert(expected.end(),
+                    {"song.wav", "song_Chimewick_Ringtone.wav", "song.wav_TEMPL1nk00.wav",
+                     "song.wav_TEMPF0lder.wav", "song.wav_TEMPP1pe00.wav"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(music.List(), expected);
+    for (const auto& name : kept) {
+        EXPECT_EQ(ReadFileBytes(music / name), planted) << name;
+    }
+    EXPECT_EQ(ReadFileBytes(elsewhere / "target"), planted);
 }
 
 TEST(SafeOutputs, WithAWindowSystemATerminationSignalRemovesTheRunsFilesAndEnds) {

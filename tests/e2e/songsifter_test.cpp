@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "dialogs/Product.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
@@ -135,4 +136,40 @@ TEST(SongsifterConsole, ADisplayThatCannotBeOpenedFallsBackToConsoleMode) {
     r = RunProcess(SongsifterPath(), {}, options);
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+}
+
+TEST(SongsifterConsole, HelpAndVersionPrintAndExitWithZeroUnlessASongHasThatName) {
+    const std::string usage = "Usage: songsifter [SONG]\n";
+    struct Case {
+        std::string arg;
+        std::string out;  // the start of standard output
+    } cases[] = {
+        {"--help", usage},
+        {"-h", usage},
+        {"--version", "songsifter (Chimewick) " CHIMEWICK_VERSION "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arg);
+        TempDir dir;
+        // An unreachable display as well: the answer comes before any window system starts.
+        for (bool display : {false, true}) {
+            SCOPED_TRACE(display ? "display that cannot be opened" : "no display");
+            ProcessOptions options;
+            options.workingDir = dir.path();
+            if (display) {
+                options.setEnv = {"DISPLAY=:97", "XAUTHORITY=/nonexistent"};
+            }
+            ProcessResult r = RunProcess(SongsifterPath(), {c.arg}, options);
+            EXPECT_EQ(r.exitStatus, 0);
+            EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << r.out;
+            EXPECT_EQ(r.err, "");
+        }
+        Bytes audio;
+        ASSERT_TRUE(WriteFileBytes(dir / c.arg, CountingSong(40, &audio)));
+        ProcessResult r = Songsifter({c.arg}, dir.path());
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.out, kSuccessLine) << "a song of that name is a song";
+        // Named as every song is, by its last four characters taken as the extension.
+        EXPECT_EQ(dir.List().size(), 2u);
+    }
 }

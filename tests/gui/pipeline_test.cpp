@@ -29,6 +29,15 @@ const char* const kSnippetProblem =
 const char* const kSnippetExists =
     "Error: The snippet file already exists and could not be deleted!";
 
+// 125 two-byte characters: cutting at an odd byte count would split one.
+std::string Accented250() {
+    std::string accented;
+    while (accented.size() < 250) {
+        accented += "é";
+    }
+    return accented;
+}
+
 }  // namespace
 
 TEST(RingtoneRange, FollowsTheRangeRule) {
@@ -78,10 +87,7 @@ TEST(RingtoneNames, InsertTheSuffixBeforeTheLastFourCharactersOfTheName) {
 
 TEST(RingtoneNames, NamesThatWouldPassTheFileSystemsLimitAreCutBetweenCharacters) {
     const std::string a250(250, 'a');
-    std::string accented;  // 125 two-byte characters
-    while (accented.size() < 250) {
-        accented += "é";
-    }
+    const std::string accented = Accented250();
     struct Case {
         std::string song;
         std::string ringtone;       // at a limit of 255 bytes
@@ -102,6 +108,47 @@ TEST(RingtoneNames, NamesThatWouldPassTheFileSystemsLimitAreCutBetweenCharacters
         SCOPED_TRACE(c.song);
         EXPECT_EQ(RingtoneFileName(c.song, 255), c.ringtone);
         EXPECT_EQ(TemporaryNameStem(c.song, 29, 255), c.temporaryStem);
+    }
+}
+
+TEST(RingtoneNames, OnlyTheNamesARunGivesItsTemporariesCountAsTheSongsLeftovers) {
+    const std::string a221(221, 'a');
+    const std::string accented = Accented250();
+    struct Case {
+        std::string song;
+        std::string name;  // in the song's folder, at a limit of 255 bytes
+        bool leftover;
+    } cases[] = {
+        {"/m/song.mp3", "song.mp3_TEMPAbc123.wav", true},
+        {"/m/song.mp3", "song.mp3_TEMPzZ09aB_Chimewick_Ringtone.wav", true},
+        {"/m/song.mp3", "song.mp3_TEMPzZ09aB_Chimewick_Ringtone.mp3", true},
+        {"song.mp3", "song.mp3_TEMP000000.wav", true},
+        {"/m/song.mp3", "song.mp3_TEMPAbc12.wav", false},
+        {"/m/song.mp3", "song.mp3_TEMPAbc1234.wav", false},
+        {"/m/song.mp3", "song.mp3_TEMPAb-123.wav", false},
+        {"/m/song.mp3", "song.mp3_TEMP.wav", false},
+        {"/m/song.mp3", "song.mp3_TEMPAbc123.mp3", false},
+        {"/m/song.mp3", "song.mp3_TEMPAbc123.WAV", false},
+        {"/m/song.mp3", "song.mp3_TEMPAbc123_Chimewick_Ringtone.mp3.part", false},
+        {"/m/song.mp3", "song.mp3.mp3_TEMPAbc123.wav", false},
+        {"/m/song.mp3.mp3", "song.mp3_TEMPAbc123.wav", false},
+        {"/m/song.mp3", "othersong.mp3_TEMPAbc123.wav", false},
+        {"/m/song.mp3", "ong.mp3_TEMPAbc123.wav", false},
+        {"/m/song.mp3", "song_Chimewick_Ringtone.mp3", false},
+        {"/m/", "_TEMPAbc123.wav", false},
+        // Long names share the stem cut short, and only that one.
+        {std::string(232, 'a') + ".mp3", a221 + "_TEMPAbc123.wav", true},
+        {std::string(232, 'a') + ".mp3", std::string(232, 'a') + ".mp3_TEMPAbc123.wav", false},
+        {accented + "x.mp3", accented.substr(0, 220) + "_TEMPAbc123_Chimewick_Ringtone.mp3", true},
+        // A song and a ringtone whose long names look like the song's own temporaries.
+        {a221 + "_TEMPAbc123_Chimewick_Ringtone.wav", a221 + "_TEMPAbc123_Chimewick_Ringtone.wav",
+         false},
+        {a221 + "_TEMPAbc123.mp3", a221 + "_TEMPAbc123_Chimewick_Ringtone.mp3", false},
+        {a221 + "_TEMPAbc123.mp3", a221 + "_TEMPXyz789_Chimewick_Ringtone.mp3", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.song + " / " + c.name);
+        EXPECT_EQ(IsRunTemporaryName(c.song, c.name, 255), c.leftover);
     }
 }
 

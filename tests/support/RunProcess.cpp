@@ -193,6 +193,12 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     return StartProcess(program, args, options).Wait();
 }
 
+bool RunShell(const std::string& command) {
+    return RunProcess("/bin/sh", {"-c", command}).exitStatus == 0;
+}
+
+bool HaveTool(const std::string& tool) { return RunShell("command -v " + tool); }
+
 std::string SongsifterPath() { return std::string(CHIMEWICK_BUILD_DIR) + "/songsifter"; }
 std::string ChimewickMp3Path() { return std::string(CHIMEWICK_BUILD_DIR) + "/chimewick-mp3"; }
 std::string ChimewickChoosePath() { return std::string(CHIMEWICK_BUILD_DIR) + "/chimewick-choose"; }

@@ -28,6 +28,11 @@ struct ProcessOptions {
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options = {});
 
+// Runs command through /bin/sh -c; true when it exits with status 0.
+bool RunShell(const std::string& command);
+// True when the shell finds tool (ffmpeg, sox, ...) on the search path.
+bool HaveTool(const std::string& tool);
+
 // A process started in the background: its standard output and error are collected by
 // Wait, so it must not print more than a pipe holds (64 KiB) before Wait is called.
 // Destroying it unwaited kills it.

@@ -21,13 +21,9 @@ namespace {
 
 constexpr int kSongSeconds = 45;
 
-bool Shell(const std::string& command) {
-    return RunProcess("/bin/sh", {"-c", command}).exitStatus == 0;
-}
-
 // Chords that change every second over a little noise: every frame differs.
 bool Ffmpeg(const std::string& out, const std::string& encode, int rate, int channels) {
-    return Shell(
+    return RunShell(
         "ffmpeg -v error -y -f lavfi -i \"aevalsrc='0.3*sin(2*PI*(220+55*mod(floor(t),"
         "5))*t)+0.05*(random(0)-0.5)':s=" +
         std::to_string(rate) + ":d=" + std::to_string(kSongSeconds) + "\" -ac " +
@@ -36,8 +32,8 @@ bool Ffmpeg(const std::string& out, const std::string& encode, int rate, int cha
 
 // A sweep tone; sox writes the extensible header beyond 16 bits.
 bool Sox(const std::string& out, const std::string& format) {
-    return Shell("sox -n " + format + " '" + out + "' synth " + std::to_string(kSongSeconds) +
-                 " sine 300-900");
+    return RunShell("sox -n " + format + " '" + out + "' synth " + std::to_string(kSongSeconds) +
+                    " sine 300-900");
 }
 
 bool OurMp3(const std::string& out, Mp3Options options) {
@@ -106,8 +102,8 @@ TEST(ChooseWithoutFades, WritesTheMainWindowsRingtoneByteForByte) {
         {"0:20", "8", 20, 8},   {"43", "5", 43, 5},       {"30", "40", 30, 40},
         {"1:00", "3", 60, 3},   {"42", "1:00", 42, 60},   {"7", "1", 7, 1},
     };
-    const bool haveFfmpeg = Shell("command -v ffmpeg >/dev/null");
-    const bool haveSox = Shell("command -v sox >/dev/null");
+    const bool haveFfmpeg = HaveTool("ffmpeg");
+    const bool haveSox = HaveTool("sox");
     int compared = 0;
     for (const Song& song : songs) {
         const std::string writer = song.writer;

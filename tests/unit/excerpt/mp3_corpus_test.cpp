@@ -26,12 +26,6 @@ using namespace testing_support;
 
 namespace {
 
-bool Shell(const std::string& command) {
-    return RunProcess("/bin/sh", {"-c", command}).exitStatus == 0;
-}
-
-bool Have(const std::string& tool) { return Shell("command -v " + tool); }
-
 // Chords that change every second, a drum every half second, noise and a silent stretch:
 // frames of every size and block type, unlike a steady sine.
 std::string MusicLike(int seconds, int rate) {
@@ -45,7 +39,7 @@ bool Ffmpeg(const std::string& out, int seconds, const std::string& encode, int 
             int channels = 2) {
     const std::string cmd = "ffmpeg -v error -y -f lavfi -i \"" + MusicLike(seconds, rate) +
                             "\" -ac " + std::to_string(channels) + " " + encode + " '" + out + "'";
-    return RunProcess("/bin/sh", {"-c", cmd}).exitStatus == 0;
+    return RunShell(cmd);
 }
 
 Bytes Id3v2(int version, std::size_t pictureBytes, std::size_t padding, bool footer) {
@@ -197,27 +191,23 @@ std::vector<Writer> Corpus() {
                     }});
     rows.push_back({"sox", [](const TempDir& dir, const std::string& out) {
                         return Ffmpeg(dir / "src.wav", 12, "") &&
-                               Shell("sox '" + dir / "src.wav" + "' -C 128 '" + out + "'");
+                               RunShell("sox '" + dir / "src.wav" + "' -C 128 '" + out + "'");
                     }});
     rows.push_back({"sox VBR mono", [](const TempDir& dir, const std::string& out) {
                         return Ffmpeg(dir / "src.wav", 12, "", 32000, 1) &&
-                               Shell("sox '" + dir / "src.wav" + "' -C -4.2 '" + out + "'");
+                               RunShell("sox '" + dir / "src.wav" + "' -C -4.2 '" + out + "'");
                     }});
     for (const char* encoder : {"lamemp3enc target=bitrate bitrate=128 cbr=true",
                                 "lamemp3enc target=quality quality=3"}) {
-        rows.push_back(
-            {std::string("GStreamer ") +
-                 (std::string(encoder).find("cbr") != std::string::npos ? "CBR" : "VBR"),
-             [encoder](const TempDir& dir, const std::string& out) {
-                 return Ffmpeg(dir / "src.wav", 12, "") &&
-                        RunProcess("/bin/sh",
-                                   {"-c", "gst-launch-1.0 -q filesrc location='" + dir / "src.wav" +
-                                              "' ! wavparse ! audioconvert ! " + encoder +
-                                              " ! xingmux ! id3v2mux ! filesink "
-                                              "location='" +
-                                              out + "'"})
-                                .exitStatus == 0;
-             }});
+        rows.push_back({std::string("GStreamer ") +
+                            (std::string(encoder).find("cbr") != std::string::npos ? "CBR" : "VBR"),
+                        [encoder](const TempDir& dir, const std::string& out) {
+                            return Ffmpeg(dir / "src.wav", 12, "") &&
+                                   RunShell(
+                                       "gst-launch-1.0 -q filesrc location='" + dir / "src.wav" +
+                                       "' ! wavparse ! audioconvert ! " + encoder +
+                                       " ! xingmux ! id3v2mux ! filesink location='" + out + "'");
+                        }});
     }
     // The tags of real libraries, around a plain ffmpeg song.
     auto tagged = [&](std::string name, std::function<Bytes(const Bytes&)> wrap,
@@ -313,7 +303,7 @@ Bytes ExcerptWave(frontend::Mp3Excerpt& plan, RingtoneRange range, const std::st
 }
 
 TEST(ExcerptRoadCorpus, SongsOfOtherWritersTakeItAndNeverDiffer) {
-    if (!Have("ffmpeg") || !Have("sox") || !Have("gst-launch-1.0")) {
+    if (!HaveTool("ffmpeg") || !HaveTool("sox") || !HaveTool("gst-launch-1.0")) {
         GTEST_SKIP() << "needs ffmpeg, sox and gst-launch-1.0 (scripts/setup installs them)";
     }
     std::string table = "\nroad     song\n";
@@ -369,7 +359,7 @@ TEST(ExcerptRoadCorpus, SongsOfOtherWritersTakeItAndNeverDiffer) {
 // bursts after quiet stretches fill and drain it), at every MPEG version, from every whole
 // second: the warm-up must start early enough for each to be the whole-song road's.
 TEST(ExcerptRoadCorpus, WarmUpFeedsEveryReservoir) {
-    if (!Have("ffmpeg")) {
+    if (!HaveTool("ffmpeg")) {
         GTEST_SKIP() << "needs ffmpeg (scripts/setup installs it)";
     }
     const std::string bursts =
@@ -388,10 +378,10 @@ TEST(ExcerptRoadCorpus, WarmUpFeedsEveryReservoir) {
         SCOPED_TRACE(c.what);
         TempDir dir;
         const std::string song = dir / "song.mp3";
-        ASSERT_TRUE(Shell("ffmpeg -v error -y -f lavfi -i \"" + bursts + "\" -ar " +
-                          std::to_string(c.rate) + " -ac " + std::to_string(c.channels) +
-                          " -c:a libmp3lame -compression_level 0 -b:a " + std::to_string(c.kbps) +
-                          "k '" + song + "'"));
+        ASSERT_TRUE(RunShell("ffmpeg -v error -y -f lavfi -i \"" + bursts + "\" -ar " +
+                             std::to_string(c.rate) + " -ac " + std::to_string(c.channels) +
+                             " -c:a libmp3lame -compression_level 0 -b:a " +
+                             std::to_string(c.kbps) + "k '" + song + "'"));
         frontend::MpegFrameWalk walk;
         ASSERT_TRUE(frontend::WalkMpegFrames(song, walk));
         std::size_t reach = 0;

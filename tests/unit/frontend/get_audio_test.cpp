@@ -124,6 +124,20 @@ Bytes CountingStereo16(int frames) {
     return Pcm16(samples);
 }
 
+// The 40-byte "fmt " body of an extensible header whose sub-format GUID stands for subTag.
+Bytes ExtensibleFmt(std::uint16_t subTag, std::uint16_t channels, std::uint16_t containerBits,
+                    std::uint16_t validBits, std::uint16_t cbSize = 22,
+                    std::uint8_t guidTail0 = 0x00) {
+    Bytes fmt = FmtBody(0xFFFE, channels, 44100, containerBits);
+    AppendLE16(fmt, cbSize);
+    AppendLE16(fmt, validBits);
+    AppendLE32(fmt, channels == 1 ? 0x4u : 0x3u);
+    AppendLE32(fmt, subTag);
+    fmt.insert(fmt.end(),
+               {guidTail0, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
+    return fmt;
+}
+
 TEST_F(AudioInput, WaveChunkLayoutsDeliverExactlyTheAnnouncedSamples) {
     const Bytes pcm = CountingStereo16(3000);
     const Bytes fmt = FmtBody(1, 2, 22050, 16);
@@ -180,6 +194,76 @@ TEST_F(AudioInput, WaveWithDataLengthZeroIsReadToTheEnd) {
     EXPECT_EQ(ReadAll(gfp_, true).left.size(), 1500u);
 }
 
+TEST_F(AudioInput, ExtensibleAndFloatWavesDeliverFullScaleSamples) {
+    constexpr int kMax = INT32_MAX;
+    constexpr int kMin = INT32_MIN;
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    // Stereo pairs: in range, both ends of the scale, beyond them, and values without a level.
+    const std::vector<double> floats = {0.5, -0.25, 1.0, -1.0, 2.0, -3.0, nan, inf, -inf, 0.0};
+    const std::vector<int> fromFloats = {0x40000000, -0x20000000, kMax, kMin, kMax,
+                                         kMin,       0,           kMax, kMin, 0};
+    Bytes f32, f64;
+    for (double v : floats) {
+        const auto f = static_cast<float>(v);
+        std::uint32_t bits32;
+        std::memcpy(&bits32, &f, 4);
+        AppendLE32(f32, bits32);
+        std::uint64_t bits64;
+        std::memcpy(&bits64, &v, 8);
+        AppendLE32(f64, static_cast<std::uint32_t>(bits64));
+        AppendLE32(f64, static_cast<std::uint32_t>(bits64 >> 32));
+    }
+    Bytes fmt18 = FmtBody(3, 2, 44100, 32);
+    AppendLE16(fmt18, 0);
+    Bytes fact;
+    AppendLE32(fact, 5);
+    Bytes pcm32;
+    for (std::uint32_t v : {0x12345600u, 0x80000000u, 0x7FFFFF00u, 0x00000100u}) {
+        AppendLE32(pcm32, v);
+    }
+    struct Case {
+        const char* name;
+        Bytes fmt;
+        Bytes samples;
+        std::vector<int> wide;  // left, right, left, ...
+    } cases[] = {
+        {"extensible 16-bit PCM",
+         ExtensibleFmt(1, 2, 16, 16),
+         Pcm16({0x1234, -2, -32768, 1}),
+         {0x12340000, -0x20000, kMin, 0x10000}},
+        {"extensible 24 valid bits in a 32-bit container",
+         ExtensibleFmt(1, 2, 32, 24),
+         pcm32,
+         {0x12345600, kMin, 0x7FFFFF00, 0x100}},
+        {"float 32, 18-byte fmt", fmt18, f32, fromFloats},
+        {"float 64", FmtBody(3, 2, 44100, 64), f64, fromFloats},
+        {"extensible float 32", ExtensibleFmt(3, 2, 32, 32), f32, fromFloats},
+        {"extensible float 64", ExtensibleFmt(3, 2, 64, 64), f64, fromFloats},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t frames = c.wide.size() / 2;
+        for (bool wide : {true, false}) {
+            SCOPED_TRACE(wide ? "32-bit frames" : "16-bit frames");
+            Open(RiffBuilder().chunk("fmt ", c.fmt).chunk("fact", fact).data(c.samples).build());
+            EXPECT_EQ(settings.inputKind, InputKind::Wave);
+            EXPECT_EQ(lame_get_num_channels(gfp_), 2);
+            EXPECT_EQ(NumSamples(), frames);
+            Decoded d = ReadAll(gfp_, wide);
+            ASSERT_EQ(d.left.size(), frames);
+            for (std::size_t i = 0; i < frames; ++i) {
+                SCOPED_TRACE(::testing::Message() << "frame " << i);
+                const int left = c.wide[2 * i];
+                const int right = c.wide[2 * i + 1];
+                EXPECT_EQ(d.left[i], wide ? left : left >> 16);
+                EXPECT_EQ(d.right[i], wide ? right : right >> 16);
+            }
+            CloseAudioInput();
+        }
+    }
+}
+
 TEST_F(AudioInput, UnusableWaveHeadersWarnAndAreReadFromByteZeroAsRawBigEndian) {
     const Bytes pcm = CountingStereo16(100);
     RiffBuilder twentyFillers = RiffBuilder().chunk("fmt ", FmtBody(1, 2, 44100, 16));
@@ -192,10 +276,6 @@ TEST_F(AudioInput, UnusableWaveHeadersWarnAndAreReadFromByteZeroAsRawBigEndian) 
         Bytes file;
         HeaderRejection reason;
     } cases[] = {
-        {"float format tag 3",
-         RiffBuilder().chunk("fmt ", FmtBody(3, 2, 44100, 32)).data(pcm).build(), R::NotPcm},
-        {"extensible tag 0xFFFE",
-         RiffBuilder().chunk("fmt ", FmtBody(0xFFFE, 2, 44100, 16)).data(pcm).build(), R::NotPcm},
         {"data as the 21st chunk", RiffBuilder(twentyFillers).data(pcm).build(), R::TooManyChunks},
         {"fmt shorter than 16", RiffBuilder().chunk("fmt ", Bytes(14, 1)).data(pcm).build(),
          R::FmtTooShort},
@@ -316,12 +396,33 @@ TEST_F(AudioInput, ReadsStopAtTheFrameSizeTheEncoderWants) {
     EXPECT_EQ(d.calls, 3);  // 576 + 424 + the end
 }
 
-TEST_F(AudioInput, UnusableWidthsAndChannelCountsEndTheRun) {
+TEST_F(AudioInput, UnusableEncodingsWidthsAndChannelCountsEndTheRun) {
+    auto wave = [](const Bytes& fmt) {
+        return RiffBuilder().chunk("fmt ", fmt).data(Bytes(48, 0)).build();
+    };
+    const std::string unsupported = "Unsupported WAVE format in " + dir_ / "input.bin" + ": ";
+    const std::string unknownSubFormat =
+        unsupported +
+        "an extensible header whose sub-format is neither integer PCM nor floating point\n";
     struct Case {
         const char* name;
         Bytes file;
-        const char* message;
+        std::string message;
     } cases[] = {
+        {"6-channel extensible", wave(ExtensibleFmt(1, 6, 16, 16)),
+         "Unsupported number of channels: 6d\n"},
+        {"6-channel float", wave(FmtBody(3, 6, 44100, 32)), "Unsupported number of channels: 6d\n"},
+        {"ADPCM", wave(FmtBody(2, 2, 44100, 4)),
+         unsupported + "format tag 0x0002 is neither integer PCM nor floating point\n"},
+        {"extensible MP3", wave(ExtensibleFmt(0x55, 2, 16, 16)), unknownSubFormat},
+        {"extensible, GUID of another family", wave(ExtensibleFmt(1, 2, 16, 16, 22, 0x01)),
+         unknownSubFormat},
+        {"extensible, cbSize below 22", wave(ExtensibleFmt(1, 2, 16, 16, 21)), unknownSubFormat},
+        {"extensible without its extension", wave(FmtBody(0xFFFE, 2, 44100, 16)), unknownSubFormat},
+        {"16-bit float", wave(FmtBody(3, 1, 44100, 16)),
+         unsupported + "16-bit floating point (only 32 and 64 bits are supported)\n"},
+        {"extensible 24-bit float", wave(ExtensibleFmt(3, 2, 24, 24)),
+         unsupported + "24-bit floating point (only 32 and 64 bits are supported)\n"},
         {"3 channels", testing_support::SimpleWave(3, 44100, 16, Bytes(60, 0)),
          "Unsupported number of channels: 3d\n"},
         {"0 channels",

@@ -1,6 +1,8 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,5 +113,68 @@ TEST(Files, OnlyWriteProtectedFilesAndFoldersMayNotBeReplaced) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(MayReplaceFile(dir / c.name), c.mayReplace);
+    }
+}
+
+TEST(HeldFiles, OnlyARegularFileNobodyHoldsIsDeleted) {
+    using testing_support::Bytes;
+    using testing_support::WriteFileBytes;
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "plain", Bytes(10, 'p')));
+    HeldFile made = CreateUniqueFile(dir / "made_", ".wav");
+    ASSERT_TRUE(made);
+    ASSERT_TRUE(WriteFileBytes(dir / "locked", Bytes(10, 'l')));
+    int lockedFd = open((dir / "locked").c_str(), O_RDONLY);
+    ASSERT_GE(lockedFd, 0);
+    ASSERT_EQ(flock(lockedFd, LOCK_EX), 0);
+    ASSERT_TRUE(WriteFileBytes(dir / "target", Bytes(10, 't')));
+    ASSERT_EQ(symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
+    ASSERT_EQ(mkdir((dir / "folder").c_str(), 0777), 0);
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    struct Case {
+        std::string name;
+        bool deleted;
+    } cases[] = {
+        {"plain", true},   {made.name(), false}, {"locked", false},  {"link", false},
+        {"folder", false}, {"pipe", false},      {"missing", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = c.name[0] == '/' ? c.name : dir / c.name;
+        EXPECT_EQ(DeleteUnheldFile(path), c.deleted);
+        EXPECT_EQ(FileExists(path), !c.deleted && c.name != "missing");
+    }
+    EXPECT_TRUE(FileExists(dir / "target"));
+
+    // Let go, they are leftovers like any other.
+    std::string name = made.name();
+    made.Release();
+    close(lockedFd);
+    EXPECT_TRUE(DeleteUnheldFile(name));
+    EXPECT_TRUE(DeleteUnheldFile(dir / "locked"));
+}
+
+TEST(HeldFiles, AHeldFileWrittenAnewStaysHeldUnlessItHasAnotherName) {
+    using testing_support::Bytes;
+    using testing_support::ReadFileBytes;
+    for (bool otherName : {false, true}) {
+        SCOPED_TRACE(otherName ? "with a hard link elsewhere" : "alone");
+        TempDir dir;
+        HeldFile held = CreateUniqueFile(dir / "x_", ".wav");
+        ASSERT_TRUE(held);
+        if (otherName) {
+            ASSERT_EQ(link(held.name().c_str(), (dir / "other").c_str()), 0);
+        }
+        std::FILE* f = CreateNewFile(held.name());
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(std::fputs("new", f), 1);
+        EXPECT_EQ(std::fclose(f), 0);
+        EXPECT_EQ(FileSize(held.name()), 3);
+        // Written in place, the file at the name is still the one held; through another name
+        // it must not be written, so it is replaced and no longer held.
+        EXPECT_EQ(DeleteUnheldFile(held.name()), otherName);
+        if (otherName) {
+            EXPECT_EQ(FileSize(dir / "other"), 0);
+        }
     }
 }

@@ -11,6 +11,7 @@
 
 #include "bytes/wave_header.h"
 #include "platform/UserInterface.h"
+#include "platform/files.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/RecordingUserInterface.h"
 #include "tests/support/TempDir.h"
@@ -373,6 +374,16 @@ TEST_F(WaveFileTest, ReplacesAnEarlierSnippetAndRefusesOneThatCannotBeDeleted) {
     std::filesystem::remove(dir / "r.wav");
     EXPECT_FALSE(wave.WriteSnippet(target, 0, 1));
     EXPECT_EQ(ui.Texts().back(), "Error: Wave File could be opened for reading!");
+}
+
+TEST_F(WaveFileTest, ASnippetWrittenToAHeldFileKeepsItHeld) {
+    WaveFile wave(Write("h.wav", SimpleWave(1, 8000, 8, CountingBytes(8000 * 3, 8))));
+    ASSERT_TRUE(wave.ReadHeader());
+    platform::HeldFile held = platform::CreateUniqueFile(dir / "h_", "_cut.wav");
+    ASSERT_TRUE(held);
+    ASSERT_TRUE(wave.WriteSnippet(held.name(), 0, 1));
+    EXPECT_EQ(ReadFileBytes(held.name()).size(), 44u + 8000u);
+    EXPECT_FALSE(platform::DeleteUnheldFile(held.name())) << "another run would take it";
 }
 
 TEST_F(WaveFileTest, DoesNotFollowALinkPlantedInTheSnippetsPlace) {
