@@ -143,6 +143,9 @@ void RingtonePipeline::MakeRingtoneFiles() {
     if (snippetFile.empty()) {
         snippetFile = WriteWholeSongSnippet(stem, mp3);
     }
+    if (snippetStep) {
+        snippetStep(snippetFile);
+    }
 
     if (mp3) {
         std::string partial = CreateRunFile(stem, kPartialMp3Suffix);
@@ -223,6 +226,13 @@ std::string RingtonePipeline::WriteWholeSongSnippet(const std::string& stem, boo
 }
 
 void RingtonePipeline::RunCommandLine(std::string songPath) {
+    startSeconds = -1;
+    lengthSeconds = 30;
+    MakeRingtoneBeside(songPath);
+    platform::ExitProcess(1);
+}
+
+bool RingtonePipeline::MakeRingtoneBeside(const std::string& songPath) {
     std::string previousDir = platform::GetCurrentDir();
     std::string folder = platform::ExtractFilePath(songPath);
     // A folder that cannot be entered leaves the path as given, which then fails the way a
@@ -230,10 +240,14 @@ void RingtonePipeline::RunCommandLine(std::string songPath) {
     songFile = folder.empty() || platform::SetCurrentDir(folder)
                    ? platform::ExtractFileName(songPath)
                    : songPath;
-    startSeconds = -1;
-    lengthSeconds = 30;
-    platform::RunShowingErrors([this] { MakeRingtone(); }, kUnknownErrorText);
+    bool made = false;
+    platform::RunShowingErrors(
+        [this, &made] {
+            MakeRingtone();
+            made = true;
+        },
+        kUnknownErrorText);
     platform::SetCurrentDir(previousDir);
     platform::Ui().HideProgress();
-    platform::ExitProcess(1);
+    return made;
 }

@@ -3,6 +3,7 @@
 // beside it. No Qt here, so command-line mode also runs where there is no display at all.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,11 @@ public:
     // and 30 seconds, reports the outcome and ends the process with status 1.
     [[noreturn]] void RunCommandLine(std::string songPath);
 
+    // Makes the ringtone of songPath beside it with startSeconds and lengthSeconds as they
+    // are, working in the song's folder (entered for the run and left again); reports the
+    // outcome as command-line mode does. True when the ringtone was made.
+    bool MakeRingtoneBeside(const std::string& songPath);
+
     // Deletes the files of a run that did not end (the temporary WAVE file and the rest).
     // Runs when the pipeline (the main window) is destroyed and when the process ends
     // through platform::ExitProcess, a termination signal in a window system included.
@@ -50,6 +56,10 @@ public:
     std::unique_ptr<MP3Handler> mp3Handler;
     // False sends MP3 songs down the whole-song road only (the tests compare the roads).
     bool excerptRoad = true;
+    // When set, runs on the snippet of every run, after it is cut and before it is encoded
+    // (MP3 songs) or moved into place (WAVE songs); it may change the file in place and
+    // fails the run by raising platform::Exception. Empty: the snippet stays as cut.
+    std::function<void(const std::string& snippetFile)> snippetStep;
 
 private:
     void MakeRingtoneFiles();

@@ -12,7 +12,7 @@ build=$2
 prefix=$scratch/prefix
 install_build "$cmake" "$build" "$prefix"
 
-pages="songsifter"
+pages="songsifter chimewick-choose"
 [ -e "$build/chimewick-mp3" ] && pages="$pages chimewick-mp3"
 for page in $pages; do
     file=$prefix/share/man/man1/$page.1.gz
@@ -20,18 +20,24 @@ for page in $pages; do
     warnings=$(zcat "$file" | LC_ALL=C.UTF-8 groff -man -ww -z -K utf8 2>&1)
     [ -z "$warnings" ] || fail "$page(1) renders with warnings: $warnings"
 done
-if [ -e "$build/chimewick-mp3" ]; then
-    # Every option the long help names is on the page.
-    source=$(zcat "$prefix/share/man/man1/chimewick-mp3.1.gz" | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g')
-    "$build/chimewick-mp3" --longhelp | grep -o -e '--[a-z0-9-]*[a-z0-9]' | sort -u >"$scratch/options"
-    [ -s "$scratch/options" ] || fail "chimewick-mp3 --longhelp names no option"
+# Every option a program's help names is on its page: PAGE HELP-COMMAND...
+check_page_options() {
+    page=$1
+    shift
+    source=$(zcat "$prefix/share/man/man1/$page.1.gz" | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g')
+    "$@" | grep -o -e '--[a-z0-9-]*[a-z0-9]' | sort -u >"$scratch/options"
+    [ -s "$scratch/options" ] || fail "$page's help names no option"
     while read -r option; do
         case "$source" in
             *"$option"*) ;;
-            *) fail "chimewick-mp3(1) lacks $option" ;;
+            *) fail "$page(1) lacks $option" ;;
         esac
     done <"$scratch/options"
+}
+if [ -e "$build/chimewick-mp3" ]; then
+    check_page_options chimewick-mp3 "$build/chimewick-mp3" --longhelp
 fi
+check_page_options chimewick-choose "$build/chimewick-choose" --help
 
 metainfo=$prefix/share/metainfo/example.chimewick.Chimewick.metainfo.xml
 [ -f "$metainfo" ] || fail "the AppStream metadata was not installed"

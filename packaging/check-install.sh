@@ -15,6 +15,7 @@ prefix="$scratch/pre fix's \$HOME"
 install_build "$cmake" "$build" "$prefix"
 
 [ -x "$prefix/bin/songsifter" ] || fail "bin/songsifter was not installed"
+[ -x "$prefix/bin/chimewick-choose" ] || fail "bin/chimewick-choose was not installed"
 if [ -e "$build/chimewick-mp3" ]; then
     [ -x "$prefix/bin/chimewick-mp3" ] || fail "bin/chimewick-mp3 was not installed"
 fi

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds the Debian package from a build folder, checks it with lintian, unpacks it into a
 # scratch root and runs the unpacked programs there: chimewick-mp3 encodes a generated
-# song, and songsifter makes its ringtone (console mode, with and without its window-system
-# library loaded).
+# song, songsifter makes its ringtone (console mode, with and without its window-system
+# library loaded), and chimewick-choose makes one of a chosen part.
 # Usage: check-package.sh CPACK BUILD_DIR
 set -eu
 check=check-package
@@ -52,5 +52,9 @@ for display in "" ":97"; do
     [ "$(ls "$songs")" = "$(printf 'song.mp3\nsong_Chimewick_Ringtone.mp3')" ] ||
         fail "the song's folder holds: $(ls "$songs")"
 done
+out=$("$root/usr/bin/chimewick-choose" --start 0:05 --length 5 --fade-in 1 "$songs/song.mp3" 2>&1) ||
+    fail "the unpacked chimewick-choose failed: $out"
+[ "$out" = "Information: The ringtone was successfully created!" ] ||
+    fail "the unpacked chimewick-choose said: $out"
 
 echo "check-package: $(basename "$deb") builds, passes lintian and runs"

@@ -37,6 +37,22 @@ std::FILE* StreamOnDescriptor(int fd, const char* mode) {
     }
     return f;
 }
+
+// A stream on the regular file at path, opened with flags; nullptr for anything else (a
+// pipe or device is never opened so far that it could block).
+std::FILE* OpenRegularFile(const std::string& path, int flags, const char* mode) {
+    int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    return StreamOnDescriptor(fd, mode);
+}
 }  // namespace
 
 std::string ExtractFilePath(const std::string& path) {
@@ -91,16 +107,11 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 std::FILE* OpenRegularFileForReading(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return nullptr;
-    }
-    return StreamOnDescriptor(fd, "rb");
+    return OpenRegularFile(path, O_RDONLY, "rb");
+}
+
+std::FILE* OpenOwnFileForUpdate(const std::string& path) {
+    return OpenRegularFile(path, O_RDWR | O_NOFOLLOW, "r+b");
 }
 
 std::FILE* OpenFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }

@@ -46,6 +46,11 @@ std::FILE* OpenRegularFileForReading(const std::string& path);
 // or device too. nullptr (errno set) when it cannot be opened.
 std::FILE* OpenFileForReading(const std::string& path);
 
+// Opens an existing regular file of this program's own (a snippet it made) for reading and
+// changing in place, never through a link at the name; nothing is created or emptied.
+// nullptr (errno set) for anything else.
+std::FILE* OpenOwnFileForUpdate(const std::string& path);
+
 // Opens path for reading and writing, created or emptied, as a command-line tool does: a
 // link at the name is written through. nullptr (errno set) when it cannot be opened.
 std::FILE* OpenFileForWriting(const std::string& path);

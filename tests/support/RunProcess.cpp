@@ -210,5 +210,6 @@ bool HaveTool(const std::string& tool) { return RunShell("command -v " + tool); 
 
 std::string SongsifterPath() { return std::string(CHIMEWICK_BUILD_DIR) + "/songsifter"; }
 std::string ChimewickMp3Path() { return std::string(CHIMEWICK_BUILD_DIR) + "/chimewick-mp3"; }
+std::string ChimewickChoosePath() { return std::string(CHIMEWICK_BUILD_DIR) + "/chimewick-choose"; }
 
 }  // namespace testing_support

@@ -69,5 +69,6 @@ RunningProcess StartProcess(const std::string& program, const std::vector<std::s
 // Paths of the built executables.
 std::string SongsifterPath();
 std::string ChimewickMp3Path();
+std::string ChimewickChoosePath();
 
 }  // namespace testing_support
