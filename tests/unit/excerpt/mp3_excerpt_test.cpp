@@ -408,6 +408,7 @@ TEST(ExcerptRoadPlan, HoldsTheStreamToItsFirstAudioFramesMode) {
         {"private bit", 2, 0x01, true},
         {"stereo in a joint stereo song", 3, 0x40, false},
         {"dual channel in a joint stereo song", 3, 0xC0, false},
+        {"mono in a joint stereo song", 3, 0x80, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
