@@ -68,6 +68,14 @@ void WaveformView::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), colours.color(QPalette::Base));
     const int h = height();
     const double middle = h / 2.0;
+    const bool partShown = duration_ > 0 && part_.length > 0;
+    const int left = partShown ? XOfSecond(chooser::PartBegin(part_)) : 0;
+    const int right = partShown ? XOfSecond(chooser::PartEnd(part_)) : 0;
+    if (partShown) {
+        QColor region = colours.color(QPalette::Highlight);
+        region.setAlpha(90);
+        painter.fillRect(QRect(left, 0, right - left, h), region);
+    }
     if (!envelope_.low.empty() && envelope_.sampleRate > 0 && duration_ > 0) {
         // Bins per pixel column: the envelope covers frames / rate seconds of the song.
         const double binsPerSecond =
@@ -92,14 +100,8 @@ void WaveformView::paintEvent(QPaintEvent*) {
                              static_cast<int>(middle - low * middle));
         }
     }
-    if (duration_ > 0 && part_.length > 0) {
-        const int left = XOfSecond(chooser::PartBegin(part_));
-        const int right = XOfSecond(chooser::PartEnd(part_));
-        QColor region = colours.color(QPalette::Highlight);
-        region.setAlpha(80);
-        painter.fillRect(QRect(left, 0, right - left, h), region);
-        QPen handle(colours.color(QPalette::Highlight), 3);
-        painter.setPen(handle);
+    if (partShown) {
+        painter.setPen(QPen(colours.color(QPalette::Highlight), 3));
         painter.drawLine(left, 0, left, h);
         painter.drawLine(right, 0, right, h);
     }
