@@ -242,3 +242,17 @@ TEST_F(ChooseWindowTest, MakeRingtoneWritesWhatThePipelineWritesForThePart) {
         EXPECT_TRUE(window.makeButton->isEnabled());
     }
 }
+
+// The worker and the pipeline's decoders never run together: Make Ringtone stops the
+// overview first (the ThreadSanitizer build watches that) and reads it again afterwards.
+TEST_F(ChooseWindowTest, MakingARingtoneWhileTheOverviewReadsRestartsTheOverviewAfterwards) {
+    path = dir / "song.mp3";
+    ASSERT_TRUE(WriteFileBytes(path, Mp3Song(180)));
+    window.show();
+    window.OpenSong(path);
+    window.makeButton->click();
+    EXPECT_FALSE(window.RingtonePath().empty());
+    WaitForOverview();
+    EXPECT_TRUE(window.waveform->Shown().complete);
+    EXPECT_NEAR(static_cast<double>(window.waveform->Shown().frames) / 44100, 180.0, 0.2);
+}
