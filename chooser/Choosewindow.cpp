@@ -398,7 +398,8 @@ void ChooseWindow::dragEnterEvent(QDragEnterEvent* event) {
 
 void ChooseWindow::dropEvent(QDropEvent* event) {
     const QString song = DroppedSong(event->mimeData());
-    if (making_ || song.isEmpty()) {
+    // OpenSong refuses while a ringtone is being made.
+    if (song.isEmpty()) {
         return;
     }
     event->acceptProposedAction();

@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QUrl>
 #include <QPushButton>
 #include <QTest>
 
@@ -255,4 +258,42 @@ TEST_F(ChooseWindowTest, MakingARingtoneWhileTheOverviewReadsRestartsTheOverview
     WaitForOverview();
     EXPECT_TRUE(window.waveform->Shown().complete);
     EXPECT_NEAR(static_cast<double>(window.waveform->Shown().frames) / 44100, 180.0, 0.2);
+}
+
+// The front end is not re-entrant: inside a run, a second Make Ringtone, Open… and a drop
+// start nothing.
+TEST_F(ChooseWindowTest, NothingStartsAnotherRunOrSongWhileARingtoneIsBeingMade) {
+    Open("song.mp3", Mp3Song(180));
+    const std::string other = dir / "other.wav";
+    ASSERT_TRUE(WriteFileBytes(other, WaveSong(60)));
+    int chooserAsked = 0;
+    window.chooseSongFile = [&](QWidget*, const QString&, const QString&) {
+        ++chooserAsked;
+        return other;
+    };
+    bool checked = false;
+    ui.onProcessMessages = [&](int) {
+        if (checked) {
+            return;
+        }
+        checked = true;
+        EXPECT_FALSE(window.makeButton->isEnabled());
+        EXPECT_FALSE(window.openButton->isEnabled());
+        window.MakeClick();
+        window.OpenClick();
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(other))});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &drop);
+    };
+    window.makeButton->click();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(chooserAsked, 0);
+    EXPECT_EQ(window.songName->text().toStdString(), "song.mp3");
+    int successes = 0;
+    for (const std::string& text : ui.Texts()) {
+        successes += text == "The ringtone was successfully created!";
+    }
+    EXPECT_EQ(successes, 1);
+    EXPECT_TRUE(window.makeButton->isEnabled());
 }
