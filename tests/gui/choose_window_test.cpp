@@ -35,6 +35,13 @@ Bytes Mp3Song(int seconds) {
 // 16-bit stereo at 8000 frames a second, its pitch changing every second.
 Bytes WaveSong(int seconds) { return SimpleWave(2, 8000, 16, ToneSecondsPcm16(seconds, 8000, 2)); }
 
+// The window with its drop handlers in reach: offscreen there is no drag to deliver them.
+class DroppableWindow : public ChooseWindow {
+public:
+    using ChooseWindow::dragEnterEvent;
+    using ChooseWindow::dropEvent;
+};
+
 class ChooseWindowTest : public GuiFixture {
 protected:
     // Opens song (written as name in the temporary folder) and waits for its overview.
@@ -61,7 +68,7 @@ protected:
 
     TempDir dir;
     std::string path;
-    ChooseWindow window;
+    DroppableWindow window;
 };
 
 }  // namespace
@@ -284,7 +291,7 @@ TEST_F(ChooseWindowTest, NothingStartsAnotherRunOrSongWhileARingtoneIsBeingMade)
         QMimeData dropped;
         dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(other))});
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window, &drop);
+        window.dropEvent(&drop);
     };
     window.makeButton->click();
     EXPECT_TRUE(checked);
@@ -296,4 +303,18 @@ TEST_F(ChooseWindowTest, NothingStartsAnotherRunOrSongWhileARingtoneIsBeingMade)
     }
     EXPECT_EQ(successes, 1);
     EXPECT_TRUE(window.makeButton->isEnabled());
+}
+TEST_F(ChooseWindowTest, ADroppedSongIsOpened) {
+    Open("song.wav", WaveSong(180));
+    const std::string other = dir / "other.wav";
+    ASSERT_TRUE(WriteFileBytes(other, WaveSong(60)));
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(other))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    window.dragEnterEvent(&enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    window.dropEvent(&drop);
+    EXPECT_EQ(window.songName->text().toStdString(), "other.wav");
+    EXPECT_EQ(window.songLength->text().toStdString(), "Length: 1:00");
 }
