@@ -1,6 +1,8 @@
 // chimewick-choose's window, offscreen: a song's facts and overview, the part chosen by
 // typing, keys and dragging, and Make Ringtone against the pipeline run directly.
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -13,6 +15,7 @@
 #include <filesystem>
 
 #include "chooser/Choosewindow.h"
+#include "chooser/Fades.h"
 #include "chooser/PartRules.h"
 #include "chooser/Waveformview.h"
 #include "tests/gui/GuiFixture.h"
@@ -317,4 +320,51 @@ TEST_F(ChooseWindowTest, ADroppedSongIsOpened) {
     window.dropEvent(&drop);
     EXPECT_EQ(window.songName->text().toStdString(), "other.wav");
     EXPECT_EQ(window.songLength->text().toStdString(), "Length: 1:00");
+}
+
+TEST_F(ChooseWindowTest, FadesAreOfferedWhereTheyApplyAndReachTheRingtone) {
+    struct Case {
+        const char* what;
+        Bytes song;
+        bool fadeable;
+    } cases[] = {
+        {"16-bit WAVE", WaveSong(60), true},
+        {"A-law WAVE",
+         RiffBuilder().chunk("fmt ", FmtBody(6, 1, 8000, 8)).data(Bytes(480000, 0x55)).build(),
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open("song.wav", c.song);
+        EXPECT_EQ(window.fadeIn->isEnabled(), c.fadeable);
+        EXPECT_EQ(window.fadeOut->isEnabled(), c.fadeable);
+        EXPECT_EQ(window.fadeNote->isHidden(), c.fadeable);
+        if (!c.fadeable) {
+            EXPECT_EQ(window.fadeNote->text().toStdString(), chooser::WhyFadesCannotApply(path));
+        }
+    }
+
+    Open("song.wav", WaveSong(60));
+    window.fadeIn->setChecked(true);
+    window.fadeInSeconds->setValue(1.0);
+    window.makeButton->click();
+    const Bytes faded = ReadFileBytes(window.RingtonePath());
+    TempDir other;
+    ASSERT_TRUE(WriteFileBytes(other / "song.wav", WaveSong(60)));
+    RingtonePipeline pipeline;
+    pipeline.startSeconds = window.Part().start;
+    pipeline.lengthSeconds = window.Part().length;
+    ASSERT_TRUE(pipeline.MakeRingtoneBeside(other / "song.wav"));
+    const Bytes plain = ReadFileBytes(RingtoneFileName(other / "song.wav", 255));
+    ASSERT_EQ(faded.size(), plain.size());
+    // The first 10 ms (80 stereo frames): silence rising, against the tone at full level.
+    int fadedPeak = 0;
+    int plainPeak = 0;
+    for (std::size_t i = 44; i < 44 + 80 * 4; i += 2) {
+        fadedPeak = std::max(fadedPeak, std::abs(static_cast<std::int16_t>(ReadLE16(faded, i))));
+        plainPeak = std::max(plainPeak, std::abs(static_cast<std::int16_t>(ReadLE16(plain, i))));
+    }
+    EXPECT_LT(fadedPeak * 100, plainPeak);
+    EXPECT_TRUE(Bytes(faded.end() - 1000, faded.end()) == Bytes(plain.end() - 1000, plain.end()))
+        << "no fade out was asked for";
 }
