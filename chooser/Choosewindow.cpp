@@ -285,8 +285,9 @@ void ChooseWindow::PollOverview() {
     if (envelope.complete) {
         poll_->stop();
         if (!facts_.durationKnown) {
-            // The excerpt road declined the song: its length is that of the decode, as the
-            // whole-song road counts it.
+            // The excerpt road declined the song: its length is that of this decode. The
+            // whole-song road skips the decoder's delay first, so near a whole second its
+            // count can be one lower; the pipeline then clips the part by its own.
             if (envelope.frames == 0 || envelope.sampleRate == 0) {
                 facts_.readable = false;
                 facts_.problem = kUndecodable;
@@ -318,30 +319,26 @@ void ChooseWindow::ShowPart(RingtoneRange part) {
              chooser::LongerThanIphonesTake(part.length) ? chooser::kIphoneNote : std::string());
 }
 
-void ChooseWindow::StartEdited() {
-    if (!facts_.durationKnown) {
-        return;
-    }
-    std::string why;
-    const std::optional<std::int32_t> start =
-        chooser::ParseStart(partStart->text().toStdString(), why);
-    ShowNote(fieldRefusal, start ? std::string() : "Start: " + why);
-    if (start) {
-        ShowPart(ChooseRingtoneRange(Duration(), *start, part_.length));
-    }
-}
+void ChooseWindow::StartEdited() { ApplyField(partStart); }
 
-void ChooseWindow::LengthEdited() {
+void ChooseWindow::LengthEdited() { ApplyField(partLength); }
+
+bool ChooseWindow::ApplyField(QLineEdit* field) {
     if (!facts_.durationKnown) {
-        return;
+        return false;
     }
+    const bool start = field == partStart;
     std::string why;
-    const std::optional<std::int32_t> length =
-        chooser::ParseLength(partLength->text().toStdString(), why);
-    ShowNote(fieldRefusal, length ? std::string() : "Length: " + why);
-    if (length) {
-        ShowPart(ChooseRingtoneRange(Duration(), part_.start, *length));
+    const std::string text = field->text().toStdString();
+    const std::optional<std::int32_t> value =
+        start ? chooser::ParseStart(text, why) : chooser::ParseLength(text, why);
+    ShowNote(fieldRefusal, value ? std::string() : (start ? "Start: " : "Length: ") + why);
+    if (!value) {
+        return false;
     }
+    ShowPart(ChooseRingtoneRange(Duration(), start ? *value : part_.start,
+                                 start ? part_.length : *value));
+    return true;
 }
 
 void ChooseWindow::SetMaking(bool making) {
@@ -356,9 +353,10 @@ void ChooseWindow::MakeClick() {
     if (making_ || !facts_.readable || !facts_.durationKnown) {
         return;
     }
-    // Typed text not yet confirmed counts as typed.
-    StartEdited();
-    LengthEdited();
+    // Typed text not yet confirmed counts as typed; a refused one makes nothing.
+    if (!ApplyField(partStart) || !ApplyField(partLength)) {
+        return;
+    }
     const bool overviewDone = overview_.Snapshot().complete;
     overview_.Stop();
     poll_->stop();

@@ -68,7 +68,8 @@ public:
 
 public slots:
     void OpenClick();
-    // Makes the ringtone of the part shown; ignored while one is being made.
+    // Makes the ringtone of the part shown (after reading both fields; a refused one
+    // makes nothing); ignored while one is being made.
     void MakeClick();
 
 protected:
@@ -81,6 +82,9 @@ private:
     void ShowPart(RingtoneRange part);
     void StartEdited();
     void LengthEdited();
+    // Reads the start or length field into the part; false, with the refusal shown under
+    // the fields, when the text is no time.
+    bool ApplyField(QLineEdit* field);
     void PollOverview();
     void SetMaking(bool making);
     std::int32_t Duration() const { return facts_.durationSeconds; }

@@ -368,3 +368,14 @@ TEST_F(ChooseWindowTest, FadesAreOfferedWhereTheyApplyAndReachTheRingtone) {
     EXPECT_TRUE(Bytes(faded.end() - 1000, faded.end()) == Bytes(plain.end() - 1000, plain.end()))
         << "no fade out was asked for";
 }
+
+TEST_F(ChooseWindowTest, ARefusedTimeInAFieldMakesNoRingtoneAndStaysShown) {
+    Open("song.wav", WaveSong(180));
+    window.partStart->setText("1:75");
+    window.partLength->setText("20");
+    window.makeButton->click();
+    EXPECT_EQ(window.RingtonePath(), "");
+    EXPECT_FALSE(std::filesystem::exists(RingtoneFileName(path, 255)));
+    EXPECT_FALSE(window.fieldRefusal->isHidden());
+    EXPECT_NE(window.fieldRefusal->text().toStdString().find("Start:"), std::string::npos);
+}
