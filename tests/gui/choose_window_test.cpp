@@ -2,6 +2,8 @@
 // typing, keys and dragging, and Make Ringtone against the pipeline run directly.
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -379,3 +381,33 @@ TEST_F(ChooseWindowTest, ARefusedTimeInAFieldMakesNoRingtoneAndStaysShown) {
     EXPECT_FALSE(window.fieldRefusal->isHidden());
     EXPECT_NE(window.fieldRefusal->text().toStdString().find("Start:"), std::string::npos);
 }
+
+namespace {
+
+// Receives what the window hands the desktop to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.push_back(url); }
+};
+
+}  // namespace
+
+TEST_F(ChooseWindowTest, PlayRingtoneAndShowInFolderOpenTheRingtoneAndItsFolder) {
+    Open("song.wav", WaveSong(60));
+    window.makeButton->click();
+    ASSERT_FALSE(window.RingtonePath().empty());
+    OpenedUrls opened;
+    QDesktopServices::setUrlHandler("file", &opened, "open");
+    window.playRingtone->click();
+    window.showFolder->click();
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(opened.urls.size(), 2u);
+    EXPECT_EQ(opened.urls[0].toLocalFile().toStdString(), window.RingtonePath());
+    EXPECT_EQ(QDir(opened.urls[1].toLocalFile()).canonicalPath().toStdString(),
+              QDir(QString::fromStdString(dir.path())).canonicalPath().toStdString());
+}
+
+#include "choose_window_test.moc"
