@@ -95,7 +95,13 @@ void DestroyWindows() {
 int RunApplication(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::string commandLine = CommandLineFromArguments(arguments);
+    return RunWithDisplay(
+        argc, argv, [&] { return RunConsoleMode(commandLine); },
+        [&] { return RunWindows(commandLine); });
+}
 
+int RunWithDisplay(int argc, char** argv, const std::function<int()>& console,
+                   const std::function<int()>& windows) {
     ChoosePlatformPlugin();
     QByteArray requested = qgetenv("QT_QPA_PLATFORM");
     if (requested == "offscreen" || requested == "minimal") {
@@ -106,7 +112,7 @@ int RunApplication(int argc, char** argv) {
         qInstallMessageHandler(QuietQtMessages);
         // The display named in the environment could not be opened: no window is
         // needed for what remains possible.
-        return RunConsoleMode(commandLine);
+        return console();
     }
     DescribeApplication();
     QApplication::setStyle(new PlainButtonsStyle);
@@ -121,7 +127,7 @@ int RunApplication(int argc, char** argv) {
         QObject::connect(termination.get(), &QSocketNotifier::activated,
                          [] { platform::ExitProcess(1); });
     }
-    return RunWindows(commandLine);
+    return windows();
 }
 
 int RunWindows(const std::string& commandLine) {

@@ -2,6 +2,8 @@
 // Start-up: the command line, the choice between a real display and console mode, the
 // four windows, and the two modes.
 
+#include <functional>
+
 #include "app/Commandline.h"
 
 // Names the application and ties its windows to the installed desktop entry, so task bars
@@ -18,6 +20,13 @@ void DestroyWindows();
 
 // The whole program: returns the process's exit status (command-line mode never returns).
 int RunApplication(int argc, char** argv);
+
+// A program with windows: chooses the window-system plugin, creates the QApplication and
+// runs console() when no display could be opened; otherwise names the application, installs
+// the Qt user-interface port and the termination handling, and runs windows(). Returns
+// what the one it ran returns.
+int RunWithDisplay(int argc, char** argv, const std::function<int()>& console,
+                   const std::function<int()>& windows);
 
 // Start-up once the window system and the user-interface port are in place: creates the
 // four windows, then runs command-line mode (which ends the process) or shows the main

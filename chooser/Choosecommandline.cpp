@@ -17,6 +17,8 @@ const char* const kUsage =
     "                        [--fade-out SECONDS] SONG...\n"
     "Makes a ringtone beside each MP3 or WAVE SONG from the part chosen: song.mp3 gives\n"
     "song_Chimewick_Ringtone.mp3, song.wav gives song_Chimewick_Ringtone.wav.\n"
+    "With no arguments, or one SONG and no option, it opens a window to choose the part\n"
+    "in, where a display is configured.\n"
     "\n"
     "  --start START       where the part begins: seconds (70), minutes and seconds\n"
     "                      (1:10) or h:mm:ss; \"auto\" (the default) is a third of the way\n"
@@ -33,8 +35,8 @@ const char* const kUsage =
     "output (\"Information: The ringtone was successfully created!\"); Ctrl+C cancels.\n"
     "\n"
     "Exit status: 0 when every ringtone was made; 1 when any was not, and when no\n"
-    "argument is given; 2 for an unknown option or a value that is not valid, and when no\n"
-    "song is given (nothing is made then).\n";
+    "argument is given without a display; 2 for an unknown option or a value that is not\n"
+    "valid, and when no song is given (nothing is made then).\n";
 
 struct ChooseOptions {
     std::int32_t start = -1;

@@ -32,11 +32,25 @@ for display in "" ":97"; do
     esac
 done
 
+# The same for chimewick-choose with one song alone, which asks for its window.
+for display in "" ":97"; do
+    out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" \
+          "$prefix/bin/chimewick-choose" "$scratch/empty.wav" 2>/dev/null || true)
+    case "$out" in
+        *"Could not make ringtone."*) ;;
+        *) fail "the installed chimewick-choose did not run (DISPLAY='$display'): $out" ;;
+    esac
+done
+
 # Console mode starts at once because it loads no part of the window system.
 loaded=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_DEBUG=files \
     "$prefix/bin/songsifter" "$scratch/empty.wav" 2>&1 >/dev/null | grep -o 'libQt6[A-Za-z]*' |
     sort -u || true)
 [ -z "$loaded" ] || fail "console mode loaded $loaded"
+loaded=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LD_DEBUG=files \
+    "$prefix/bin/chimewick-choose" "$scratch/empty.wav" 2>&1 >/dev/null |
+    grep -o 'libQt6[A-Za-z]*' | sort -u || true)
+[ -z "$loaded" ] || fail "chimewick-choose without a display loaded $loaded"
 
 share=$prefix/share
 entry=$share/applications/chimewick.desktop

@@ -238,3 +238,36 @@ TEST(ChooseConsole, FadesOnACompressedWaveSongFailWithTheReasonAndLeaveNothing) 
     EXPECT_EQ(plain.exitStatus, 0) << "the cut itself takes any format";
     EXPECT_EQ(ReadFileBytes(dir / "adpcm.wav"), adpcm);
 }
+
+// One song alone asks for the window; where none can be shown (no display, the offscreen
+// platform, a display that cannot be opened) it makes the ringtone as a script's run would,
+// and no arguments print the usage.
+TEST(ChooseConsole, OneSongAloneWithoutAUsableDisplayMakesItsRingtone) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> env;
+    } cases[] = {
+        {"no display", {}},
+        {"the offscreen platform", {"QT_QPA_PLATFORM=offscreen"}},
+        {"a display that cannot be opened", {"DISPLAY=:987"}},
+    };
+    const std::string usage = Choose({"--help"}).out;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        ASSERT_TRUE(WriteFileBytes(dir / "song.wav", ToneSong(60)));
+        ProcessOptions options;
+        options.setEnv = c.env;
+        ProcessResult made = RunProcess(ChimewickChoosePath(), {dir / "song.wav"}, options);
+        EXPECT_EQ(made.exitStatus, 0) << made.err;
+        EXPECT_EQ(made.out, kSuccessLine);
+        EXPECT_TRUE(std::filesystem::exists(dir / "song_Chimewick_Ringtone.wav"));
+
+        ProcessResult none = RunProcess(ChimewickChoosePath(), {}, options);
+        EXPECT_EQ(none.exitStatus, 1);
+        // Qt names a display it could not open before the program can quiet it, as for
+        // songsifter; the usage follows.
+        ASSERT_GE(none.err.size(), usage.size());
+        EXPECT_EQ(none.err.substr(none.err.size() - usage.size()), usage);
+    }
+}

@@ -1,0 +1,414 @@
+#include "chooser/Choosewindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDoubleSpinBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/Ringtonepipeline.h"
+#include "chooser/Fades.h"
+#include "chooser/PartRules.h"
+#include "chooser/Waveformview.h"
+#include "excerpt/Mp3excerpt.h"
+#include "platform/files.h"
+
+namespace {
+
+const char* const kNoSong = "No song opened: use Open… or drop an MP3 or WAVE file here.";
+const char* const kUndecodable = "No ringtone was created.";
+
+// Every letter case of *.mp3 and *.wav: the file dialog's patterns are case-sensitive.
+QString SongFilter() {
+    QStringList patterns;
+    for (const QString& extension : {QStringLiteral("mp3"), QStringLiteral("wav")}) {
+        for (int mask = 0; mask < 8; ++mask) {
+            QString pattern = extension;
+            for (int i = 0; i < 3; ++i) {
+                if (mask & (1 << i)) {
+                    pattern[i] = pattern[i].toUpper();
+                }
+            }
+            patterns << "*." + pattern;
+        }
+    }
+    return "Music files (" + patterns.join(' ') + ")";
+}
+
+// The first file of a drop, or "" when it brings none.
+QString DroppedSong(const QMimeData* dropped) {
+    if (!dropped || !dropped->hasUrls() || dropped->urls().isEmpty() ||
+        !dropped->urls().first().isLocalFile()) {
+        return QString();
+    }
+    return dropped->urls().first().toLocalFile();
+}
+
+QLabel* NoteLabel(QWidget* parent, const char* name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setAccessibleName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->hide();
+    return label;
+}
+
+void ShowNote(QLabel* label, const std::string& text) {
+    label->setText(QString::fromStdString(text));
+    label->setVisible(!text.empty());
+}
+
+QDoubleSpinBox* FadeSpin(QWidget* parent, const char* name) {
+    auto* spin = new QDoubleSpinBox(parent);
+    spin->setAccessibleName(name);
+    spin->setRange(chooser::kShortestFadeSeconds, chooser::kLongestFadeSeconds);
+    spin->setSingleStep(0.5);
+    spin->setDecimals(1);
+    spin->setValue(1.0);
+    spin->setSuffix(" s");
+    spin->setEnabled(false);
+    return spin;
+}
+
+}  // namespace
+
+ChooseWindow::ChooseWindow(QWidget* parent) : QWidget(parent) {
+    setObjectName("ChooseWindow");
+    setWindowTitle("Chimewick - choose the part");
+    setAcceptDrops(true);
+    BuildControls();
+    chooseSongFile = [](QWidget* owner, const QString& dir, const QString& filter) {
+        return QFile::encodeName(QFileDialog::getOpenFileName(owner, QString(), dir, filter))
+            .toStdString();
+    };
+    poll_ = new QTimer(this);
+    poll_->setInterval(50);
+    connect(poll_, &QTimer::timeout, this, &ChooseWindow::PollOverview);
+    SetMaking(false);
+}
+
+ChooseWindow::~ChooseWindow() { overview_.Stop(); }
+
+void ChooseWindow::BuildControls() {
+    auto* layout = new QVBoxLayout(this);
+
+    auto* songRow = new QHBoxLayout;
+    openButton = new QPushButton("&Open…", this);
+    openButton->setAccessibleName("Open a song");
+    songName = new QLabel(kNoSong, this);
+    songName->setAccessibleName("Song");
+    songName->setTextFormat(Qt::PlainText);
+    songName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    songRow->addWidget(openButton);
+    songRow->addWidget(songName, 1);
+    layout->addLayout(songRow);
+
+    auto* factsRow = new QHBoxLayout;
+    songLength = new QLabel(this);
+    songLength->setAccessibleName("Song length");
+    songFormat = new QLabel(this);
+    songFormat->setAccessibleName("Song format");
+    factsRow->addWidget(songLength);
+    factsRow->addSpacing(16);
+    factsRow->addWidget(songFormat, 1);
+    layout->addLayout(factsRow);
+    songProblem = NoteLabel(this, "Song problem");
+    layout->addWidget(songProblem);
+
+    waveform = new WaveformView(this);
+    layout->addWidget(waveform, 1);
+
+    auto* fields = new QGridLayout;
+    partStart = new QLineEdit(this);
+    partStart->setAccessibleName("Part start");
+    partStart->setToolTip("Seconds (70) or minutes and seconds (1:10)");
+    partLength = new QLineEdit(this);
+    partLength->setAccessibleName("Part length");
+    partLength->setToolTip("Whole seconds or m:ss");
+    auto* startLabel = new QLabel("&Start:", this);
+    startLabel->setBuddy(partStart);
+    auto* lengthLabel = new QLabel("&Length:", this);
+    lengthLabel->setBuddy(partLength);
+    partEnd = new QLabel(this);
+    partEnd->setAccessibleName("Part end");
+    fields->addWidget(startLabel, 0, 0);
+    fields->addWidget(partStart, 0, 1);
+    fields->addWidget(lengthLabel, 0, 2);
+    fields->addWidget(partLength, 0, 3);
+    fields->addWidget(partEnd, 0, 4);
+    fields->setColumnStretch(5, 1);
+    layout->addLayout(fields);
+    fieldRefusal = NoteLabel(this, "Refused time");
+    layout->addWidget(fieldRefusal);
+    iphoneNote = NoteLabel(this, "Length note");
+    layout->addWidget(iphoneNote);
+
+    auto* fadeRow = new QHBoxLayout;
+    fadeIn = new QCheckBox("Fade &in", this);
+    fadeIn->setAccessibleName("Fade in");
+    fadeInSeconds = FadeSpin(this, "Fade in seconds");
+    fadeOut = new QCheckBox("Fade o&ut", this);
+    fadeOut->setAccessibleName("Fade out");
+    fadeOutSeconds = FadeSpin(this, "Fade out seconds");
+    fadeRow->addWidget(fadeIn);
+    fadeRow->addWidget(fadeInSeconds);
+    fadeRow->addSpacing(16);
+    fadeRow->addWidget(fadeOut);
+    fadeRow->addWidget(fadeOutSeconds);
+    fadeRow->addStretch(1);
+    layout->addLayout(fadeRow);
+    fadeNote = NoteLabel(this, "Fade note");
+    layout->addWidget(fadeNote);
+
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(line);
+
+    auto* makeRow = new QHBoxLayout;
+    makeButton = new QPushButton("&Make Ringtone", this);
+    makeButton->setAccessibleName("Make Ringtone");
+    makeButton->setDefault(true);
+    makeRow->addWidget(makeButton);
+    makeRow->addStretch(1);
+    layout->addLayout(makeRow);
+    ringtoneLabel = NoteLabel(this, "Ringtone made");
+    ringtoneLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(ringtoneLabel);
+    auto* resultRow = new QHBoxLayout;
+    playRingtone = new QPushButton("&Play ringtone", this);
+    playRingtone->setAccessibleName("Play ringtone");
+    showFolder = new QPushButton("Show in &folder", this);
+    showFolder->setAccessibleName("Show in folder");
+    playRingtone->hide();
+    showFolder->hide();
+    resultRow->addWidget(playRingtone);
+    resultRow->addWidget(showFolder);
+    resultRow->addStretch(1);
+    layout->addLayout(resultRow);
+
+    connect(openButton, &QPushButton::clicked, this, &ChooseWindow::OpenClick);
+    connect(makeButton, &QPushButton::clicked, this, &ChooseWindow::MakeClick);
+    connect(waveform, &WaveformView::partChanged, this, &ChooseWindow::ShowPart);
+    connect(partStart, &QLineEdit::editingFinished, this, &ChooseWindow::StartEdited);
+    connect(partLength, &QLineEdit::editingFinished, this, &ChooseWindow::LengthEdited);
+    connect(fadeIn, &QCheckBox::toggled, fadeInSeconds, &QWidget::setEnabled);
+    connect(fadeOut, &QCheckBox::toggled, fadeOutSeconds, &QWidget::setEnabled);
+    connect(playRingtone, &QPushButton::clicked, this, [this] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(ringtonePath_.c_str())));
+    });
+    connect(showFolder, &QPushButton::clicked, this, [this] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(
+            QFile::decodeName(platform::ExtractFilePath(ringtonePath_).c_str())));
+    });
+    setTabOrder(openButton, waveform);
+    setTabOrder(waveform, partStart);
+}
+
+void ChooseWindow::OpenClick() {
+    if (making_ || !chooseSongFile) {
+        return;
+    }
+    const std::string chosen =
+        chooseSongFile(this, QFile::decodeName(platform::GetCurrentDir().c_str()), SongFilter());
+    if (!chosen.empty()) {
+        OpenSong(chosen);
+    }
+}
+
+void ChooseWindow::OpenSong(const std::string& path) {
+    if (making_) {
+        return;
+    }
+    // Reading the song may create decoders of its own: the worker goes first.
+    overview_.Stop();
+    poll_->stop();
+    const QString absolute = QFileInfo(QFile::decodeName(path.c_str())).absoluteFilePath();
+    facts_ = chooser::ReadSongFacts(QFile::encodeName(absolute).toStdString());
+    ringtonePath_.clear();
+    ShowNote(ringtoneLabel, "");
+    playRingtone->hide();
+    showFolder->hide();
+    ShowNote(fieldRefusal, "");
+
+    songName->setText(QFileInfo(absolute).fileName());
+    songName->setToolTip(absolute);
+    songFormat->setText(QString::fromStdString(facts_.format));
+    ShowNote(songProblem, facts_.readable ? std::string() : facts_.problem);
+    const bool fadeable = facts_.readable && facts_.whyNoFades.empty();
+    ShowNote(fadeNote, facts_.readable ? facts_.whyNoFades : std::string());
+    fadeIn->setEnabled(fadeable);
+    fadeOut->setEnabled(fadeable);
+    if (!fadeable) {
+        fadeIn->setChecked(false);
+        fadeOut->setChecked(false);
+    }
+    waveform->SetEnvelope({});
+    waveform->SetSong(0, {-1, 0});
+    part_ = {-1, 0};
+    if (facts_.readable && facts_.durationKnown) {
+        waveform->SetSong(Duration(), chooser::AutomaticPart(Duration()));
+        ShowPart(chooser::AutomaticPart(Duration()));
+    } else {
+        songLength->setText(facts_.readable ? "Length: reading…" : "");
+        partStart->clear();
+        partLength->clear();
+        partEnd->clear();
+        ShowNote(iphoneNote, "");
+    }
+    if (facts_.readable) {
+        overview_.Start(facts_);
+        poll_->start();
+    }
+    SetMaking(false);
+}
+
+bool ChooseWindow::OverviewComplete() const { return overview_.Snapshot().complete; }
+
+void ChooseWindow::PollOverview() {
+    chooser::Envelope envelope = overview_.Snapshot();
+    if (envelope.complete) {
+        poll_->stop();
+        if (!facts_.durationKnown) {
+            // The excerpt road declined the song: its length is that of this decode. The
+            // whole-song road skips the decoder's delay first, so near a whole second its
+            // count can be one lower; the pipeline then clips the part by its own.
+            if (envelope.frames == 0 || envelope.sampleRate == 0) {
+                facts_.readable = false;
+                facts_.problem = kUndecodable;
+                ShowNote(songProblem, facts_.problem);
+                songLength->clear();
+            } else {
+                facts_.durationSeconds = frontend::DecodedWaveDurationSeconds(
+                    envelope.frames, 0, static_cast<int>(envelope.sampleRate),
+                    facts_.channels > 0 ? facts_.channels : 2);
+                facts_.durationKnown = true;
+                waveform->SetSong(Duration(), chooser::AutomaticPart(Duration()));
+                ShowPart(chooser::AutomaticPart(Duration()));
+            }
+            SetMaking(false);
+        }
+    }
+    waveform->SetEnvelope(std::move(envelope));
+}
+
+void ChooseWindow::ShowPart(RingtoneRange part) {
+    part_ = part;
+    waveform->SetPart(part);
+    songLength->setText("Length: " + QString::fromStdString(chooser::FormatTime(Duration())));
+    partStart->setText(QString::fromStdString(chooser::FormatTime(chooser::PartBegin(part))));
+    partLength->setText(QString::number(part.length));
+    partEnd->setText("ends at " +
+                     QString::fromStdString(chooser::FormatTime(chooser::PartEnd(part))));
+    ShowNote(iphoneNote,
+             chooser::LongerThanIphonesTake(part.length) ? chooser::kIphoneNote : std::string());
+}
+
+void ChooseWindow::StartEdited() { ApplyField(partStart); }
+
+void ChooseWindow::LengthEdited() { ApplyField(partLength); }
+
+bool ChooseWindow::ApplyField(QLineEdit* field) {
+    if (!facts_.durationKnown) {
+        return false;
+    }
+    const bool start = field == partStart;
+    std::string why;
+    const std::string text = field->text().toStdString();
+    const std::optional<std::int32_t> value =
+        start ? chooser::ParseStart(text, why) : chooser::ParseLength(text, why);
+    ShowNote(fieldRefusal, value ? std::string() : (start ? "Start: " : "Length: ") + why);
+    if (!value) {
+        return false;
+    }
+    ShowPart(ChooseRingtoneRange(Duration(), start ? *value : part_.start,
+                                 start ? part_.length : *value));
+    return true;
+}
+
+void ChooseWindow::SetMaking(bool making) {
+    making_ = making;
+    openButton->setEnabled(!making);
+    makeButton->setEnabled(!making && facts_.readable && facts_.durationKnown);
+}
+
+void ChooseWindow::MakeClick() {
+    // The front end is not re-entrant: the progress dialog's loop processes window
+    // messages, and nothing there may start a second run.
+    if (making_ || !facts_.readable || !facts_.durationKnown) {
+        return;
+    }
+    // Typed text not yet confirmed counts as typed; a refused one makes nothing.
+    if (!ApplyField(partStart) || !ApplyField(partLength)) {
+        return;
+    }
+    const bool overviewDone = overview_.Snapshot().complete;
+    overview_.Stop();
+    poll_->stop();
+    SetMaking(true);
+    RingtonePipeline pipeline;
+    pipeline.startSeconds = part_.start;
+    pipeline.lengthSeconds = part_.length;
+    chooser::Fades fades;
+    if (fadeIn->isEnabled() && fadeIn->isChecked()) {
+        fades.inSeconds = fadeInSeconds->value();
+    }
+    if (fadeOut->isEnabled() && fadeOut->isChecked()) {
+        fades.outSeconds = fadeOutSeconds->value();
+    }
+    chooser::UseFades(pipeline, fades);
+    const bool made = pipeline.MakeRingtoneBeside(facts_.path);
+    SetMaking(false);
+    if (made) {
+        const std::string folder = platform::ExtractFilePath(facts_.path);
+        ringtonePath_ = folder + RingtoneFileName(platform::ExtractFileName(facts_.path),
+                                                  platform::FileNameLimit(folder));
+        ShowNote(ringtoneLabel, "Ringtone: " + ringtonePath_);
+        playRingtone->show();
+        showFolder->show();
+    }
+    if (!overviewDone) {
+        overview_.Start(facts_);
+        poll_->start();
+    }
+}
+
+void ChooseWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!making_ && !DroppedSong(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void ChooseWindow::dropEvent(QDropEvent* event) {
+    const QString song = DroppedSong(event->mimeData());
+    // OpenSong refuses while a ringtone is being made.
+    if (song.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    OpenSong(QFile::encodeName(song).toStdString());
+}
+
+void ChooseWindow::closeEvent(QCloseEvent* event) {
+    if (making_) {
+        event->ignore();
+        return;
+    }
+    overview_.Stop();
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,98 @@
+#pragma once
+// chimewick-choose's window: a song opened by button, drop or command line, its length,
+// format and waveform, the part chosen on it by mouse, keys or typed times, fades, and
+// "Make Ringtone" through the pipeline with its progress dialog and Cancel.
+//
+// The overview's worker never runs beside a decoder of the pipeline (Songoverview.h): it
+// is cancelled and joined before a song is read and before a ringtone is made, and
+// started afresh afterwards when it had not finished.
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+#include "app/Ringtonenames.h"
+#include "chooser/Songoverview.h"
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class WaveformView;
+
+class ChooseWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChooseWindow(QWidget* parent = nullptr);
+    ~ChooseWindow() override;
+
+    // Shows the song at path (made absolute): its facts, the automatic part, and starts its
+    // overview. A song that cannot be read shows the pipeline's messages instead.
+    void OpenSong(const std::string& path);
+
+    // The open-file dialog (owner, folder, filter), returning the chosen path or "" when
+    // cancelled. QFileDialog by default; tests put a scripted answer here.
+    std::function<std::string(QWidget*, const QString&, const QString&)> chooseSongFile;
+
+    const chooser::SongFacts& Facts() const { return facts_; }
+    RingtoneRange Part() const { return part_; }
+    // The ringtone the last successful run made, as a full path ("" before one).
+    const std::string& RingtonePath() const { return ringtonePath_; }
+    bool OverviewComplete() const;
+
+    QPushButton* openButton = nullptr;
+    QLabel* songName = nullptr;
+    QLabel* songLength = nullptr;
+    QLabel* songFormat = nullptr;
+    QLabel* songProblem = nullptr;
+    WaveformView* waveform = nullptr;
+    QLineEdit* partStart = nullptr;
+    QLineEdit* partLength = nullptr;
+    QLabel* partEnd = nullptr;
+    QLabel* fieldRefusal = nullptr;
+    QLabel* iphoneNote = nullptr;
+    QCheckBox* fadeIn = nullptr;
+    QDoubleSpinBox* fadeInSeconds = nullptr;
+    QCheckBox* fadeOut = nullptr;
+    QDoubleSpinBox* fadeOutSeconds = nullptr;
+    QLabel* fadeNote = nullptr;
+    QPushButton* makeButton = nullptr;
+    QLabel* ringtoneLabel = nullptr;
+    QPushButton* playRingtone = nullptr;
+    QPushButton* showFolder = nullptr;
+
+public slots:
+    void OpenClick();
+    // Makes the ringtone of the part shown (after reading both fields; a refused one
+    // makes nothing); ignored while one is being made.
+    void MakeClick();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void ShowPart(RingtoneRange part);
+    void StartEdited();
+    void LengthEdited();
+    // Reads the start or length field into the part; false, with the refusal shown under
+    // the fields, when the text is no time.
+    bool ApplyField(QLineEdit* field);
+    void PollOverview();
+    void SetMaking(bool making);
+    std::int32_t Duration() const { return facts_.durationSeconds; }
+
+    chooser::SongFacts facts_;
+    chooser::SongOverview overview_;
+    RingtoneRange part_{-1, 0};
+    std::string ringtonePath_;
+    QTimer* poll_ = nullptr;
+    bool making_ = false;
+};
