@@ -72,7 +72,8 @@ void AddTone(std::vector<double>& left, std::vector<double>& right, double at, d
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
+    // An option is never an output name: "demotune --help" once wrote a song called --help.
+    if (argc < 2 || argc > 3 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: %s OUTPUT.wav [SECONDS]\n", argv[0]);
         return 2;
     }
