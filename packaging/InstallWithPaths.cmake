@@ -9,6 +9,7 @@
 
 get_filename_component(prefix "${CMAKE_INSTALL_PREFIX}" ABSOLUTE)
 set(songsifter "${prefix}/${CHIMEWICK_BINDIR}/songsifter")
+set(chooser "${prefix}/${CHIMEWICK_BINDIR}/chimewick-choose")
 set(helper "${prefix}/${CHIMEWICK_HELPERDIR}/make-ringtone")
 
 # A desktop entry's string value: every backslash doubled.
@@ -47,8 +48,10 @@ endfunction()
 
 desktop_exec_word("${songsifter}" SONGSIFTER_EXEC)
 desktop_string("${songsifter}" SONGSIFTER_TRYEXEC)
+desktop_exec_word("${chooser}" CHOOSER_EXEC)
 desktop_exec_word("${helper}" HELPER_EXEC)
 shell_word("${songsifter}" SONGSIFTER_SHELL)
+shell_word("${chooser}" CHOOSER_SHELL)
 shell_word("${helper}" helper_shell)
 xml_text("${helper_shell}" HELPER_SHELL_XML)
 
@@ -62,24 +65,31 @@ set(entry "${CHIMEWICK_DESKTOP_ID}.desktop")
 configure_file("${in}/${entry}.in" "${out}/applications/${entry}" @ONLY)
 configure_file("${in}/chimewick-make-ringtone.desktop.in"
                "${out}/servicemenus/chimewick-make-ringtone.desktop" @ONLY)
-configure_file("${in}/thunar-make-ringtone.xml.in" "${out}/thunar-make-ringtone.xml" @ONLY)
+foreach(thunar_action thunar-make-ringtone thunar-make-ringtone-choose)
+    configure_file("${in}/${thunar_action}.xml.in" "${out}/${thunar_action}.xml" @ONLY)
+endforeach()
 configure_file("${in}/make-ringtone.sh.in" "${out}/helper/make-ringtone" @ONLY)
-# GNOME Files names the menu entry after the file; the user links this into their scripts
-# folder, and it leads on to the one helper.
+# GNOME Files names the menu entry after the file; the user links these into their scripts
+# folder, and both lead on to the one helper, which tells them apart by that name.
 file(RELATIVE_PATH link_target "${prefix}/${CHIMEWICK_DATADIR}/chimewick/nautilus-scripts"
      "${helper}")
 file(MAKE_DIRECTORY "${out}/nautilus-scripts")
-file(CREATE_LINK "${link_target}" "${out}/nautilus-scripts/Make Ringtone" SYMBOLIC)
+set(scripts "Make Ringtone" "Make Ringtone (choose part)…")
+foreach(script IN LISTS scripts)
+    file(CREATE_LINK "${link_target}" "${out}/nautilus-scripts/${script}" SYMBOLIC)
+endforeach()
 
 set(data "${prefix}/${CHIMEWICK_DATADIR}")
 set(readable OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 set(runnable ${readable} OWNER_EXECUTE GROUP_EXECUTE WORLD_EXECUTE)
 file(INSTALL "${out}/applications/${entry}" DESTINATION "${data}/applications"
      FILE_PERMISSIONS ${readable})
-file(INSTALL "${out}/thunar-make-ringtone.xml" DESTINATION "${data}/chimewick"
-     FILE_PERMISSIONS ${readable})
-file(INSTALL "${out}/nautilus-scripts/Make Ringtone"
-     DESTINATION "${data}/chimewick/nautilus-scripts")
+file(INSTALL "${out}/thunar-make-ringtone.xml" "${out}/thunar-make-ringtone-choose.xml"
+     DESTINATION "${data}/chimewick" FILE_PERMISSIONS ${readable})
+foreach(script IN LISTS scripts)
+    file(INSTALL "${out}/nautilus-scripts/${script}"
+         DESTINATION "${data}/chimewick/nautilus-scripts")
+endforeach()
 file(INSTALL "${out}/helper/make-ringtone" DESTINATION "${prefix}/${CHIMEWICK_HELPERDIR}"
      FILE_PERMISSIONS ${runnable})
 # Dolphin ignores a service menu outside the system folders unless it is executable; in

@@ -57,12 +57,15 @@ entry=$share/applications/chimewick.desktop
 icon=$share/icons/hicolor/scalable/apps/chimewick.svg
 menu=$share/kio/servicemenus/chimewick-make-ringtone.desktop
 script="$share/chimewick/nautilus-scripts/Make Ringtone"
+choose_script="$share/chimewick/nautilus-scripts/Make Ringtone (choose part)…"
 thunar=$share/chimewick/thunar-make-ringtone.xml
-for file in "$entry" "$icon" "$menu" "$script" "$thunar"; do
+thunar_choose=$share/chimewick/thunar-make-ringtone-choose.xml
+for file in "$entry" "$icon" "$menu" "$script" "$choose_script" "$thunar" "$thunar_choose"; do
     [ -f "$file" ] || fail "$file was not installed"
 done
 [ -x "$menu" ] || fail "the service menu outside /usr is not executable"
 [ -x "$script" ] || fail "the GNOME Files script is not executable"
+[ -x "$choose_script" ] || fail "the GNOME Files script to choose the part is not executable"
 
 desktop-file-validate "$entry" || fail "the desktop entry is not valid"
 # The desktop-entry standard grants MimeType and Actions to applications only, so it flags
@@ -78,16 +81,21 @@ for type in audio/mpeg audio/x-wav; do
     grep -q "^MimeType=.*$type;" "$menu" || fail "the service menu does not take $type"
 done
 
-# From here the installed songsifter is a stand-in that records each run, taking a moment
-# so that runs started together would overlap in the record.
+# From here the installed programs are stand-ins that record each run (chimewick-choose's
+# marked as such), taking a moment so that runs started together would overlap in the
+# record.
 calls=$scratch/calls
-cat >"$prefix/bin/songsifter" <<STUB
+for program in songsifter chimewick-choose; do
+    mark=
+    [ "$program" = chimewick-choose ] && mark="choose "
+    cat >"$prefix/bin/$program" <<STUB
 #!/bin/sh
-echo "begin \$*" >>"$calls"
+echo "begin $mark\$*" >>"$calls"
 sleep 0.2
-echo "end \$*" >>"$calls"
+echo "end $mark\$*" >>"$calls"
 exit 1
 STUB
+done
 songs=$scratch/songs
 mkdir "$songs" "$songs/folder.mp3"
 : >"$songs/Ünïcode Song.mp3"
@@ -101,6 +109,13 @@ printf '\210\130\001\000\002\000\020\000data\000\000\000\000' >>"$songs/take1"
 one_after_another() {
     for song; do
         printf 'begin %s\nend %s\n' "$song" "$song"
+    done
+}
+
+# The same for chimewick-choose's windows, one song each.
+one_window_after_another() {
+    for song; do
+        printf 'begin choose %s\nend choose %s\n' "$song" "$song"
     done
 }
 
@@ -140,6 +155,9 @@ exec_of() {
 launch "$(exec_of "$entry" 'Desktop Entry')" "$songs/LOUD.WAV"
 [ "$(cat "$calls")" = "$(one_after_another "$songs/LOUD.WAV")" ] ||
     fail "the desktop entry did not start the installed songsifter: $(cat "$calls")"
+launch "$(exec_of "$entry" 'Desktop Action choose')" "$songs/LOUD.WAV"
+[ "$(cat "$calls")" = "$(one_window_after_another "$songs/LOUD.WAV")" ] ||
+    fail "the desktop entry's action did not start the installed chimewick-choose: $(cat "$calls")"
 tryexec=$(sed -n 's/^TryExec=//p' "$entry" | sed 's/\\\\/\\/g')
 [ "$tryexec" = "$prefix/bin/songsifter" ] || fail "TryExec names $tryexec"
 
@@ -147,14 +165,28 @@ launch "$(exec_of "$menu" 'Desktop Action makeRingtone')" "$songs/Ünïcode Song
     "$songs/LOUD.WAV"
 [ "$(cat "$calls")" = "$(one_after_another "$songs/Ünïcode Song.mp3" "$songs/LOUD.WAV")" ] ||
     fail "the service menu did not make the songs one after another: $(cat "$calls")"
+launch "$(exec_of "$menu" 'Desktop Action chooseRingtonePart')" "$songs/Ünïcode Song.mp3" \
+    "$songs/notes.txt" "$songs/LOUD.WAV"
+[ "$(cat "$calls")" = "$(one_window_after_another "$songs/Ünïcode Song.mp3" \
+    "$songs/LOUD.WAV")" ] ||
+    fail "the service menu's choose action did not open the songs in turn: $(cat "$calls")"
 
-command_line=$(sed -n 's:.*<command>\(.*\)</command>.*:\1:p' "$thunar" |
-    sed -e 's/&lt;/</g' -e 's/&gt;/>/g' -e "s/&apos;/'/g" -e 's/&quot;/"/g' -e 's/&amp;/\&/g')
-launch "$command_line" "$songs/LOUD.WAV" "$songs/Ünïcode Song.mp3"
+# The command of a Thunar snippet, with the XML escapes undone.
+command_of() {
+    sed -n 's:.*<command>\(.*\)</command>.*:\1:p' "$1" |
+        sed -e 's/&lt;/</g' -e 's/&gt;/>/g' -e "s/&apos;/'/g" -e 's/&quot;/"/g' -e 's/&amp;/\&/g'
+}
+launch "$(command_of "$thunar")" "$songs/LOUD.WAV" "$songs/Ünïcode Song.mp3"
 [ "$(cat "$calls")" = "$(one_after_another "$songs/LOUD.WAV" "$songs/Ünïcode Song.mp3")" ] ||
     fail "the Thunar action did not make the songs one after another: $(cat "$calls")"
-grep -q '<action>' "$thunar" && [ "$(grep -c '<action>' "$thunar")" -eq 1 ] ||
-    fail "the Thunar snippet must hold the opening tag once, outside its comment"
+launch "$(command_of "$thunar_choose")" "$songs/LOUD.WAV" "$songs/Ünïcode Song.mp3"
+[ "$(cat "$calls")" = "$(one_window_after_another "$songs/LOUD.WAV" \
+    "$songs/Ünïcode Song.mp3")" ] ||
+    fail "the Thunar choose action did not open the songs in turn: $(cat "$calls")"
+for snippet in "$thunar" "$thunar_choose"; do
+    grep -q '<action>' "$snippet" && [ "$(grep -c '<action>' "$snippet")" -eq 1 ] ||
+        fail "$snippet must hold the opening tag once, outside its comment"
+done
 
 # GNOME Files: local selections come in a variable, one path a line; only songs are taken.
 : >"$calls"
@@ -172,5 +204,20 @@ env -u DISPLAY -u WAYLAND_DISPLAY PATH=/usr/bin:/bin \
     2>/dev/null)
 [ "$(cat "$calls")" = "$(one_after_another "Ünïcode Song.mp3")" ] ||
     fail "the script started songsifter with: $(cat "$calls")"
+
+# Linked under the choosing name, the same script opens each song's window in turn; a
+# name that begins with a dash still reaches the window as a song, not as an option.
+: >"$songs/-intro.wav"
+: >"$calls"
+env -u DISPLAY -u WAYLAND_DISPLAY PATH=/usr/bin:/bin \
+    NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="$selection" "$choose_script" 2>/dev/null
+[ "$(cat "$calls")" = "$(one_window_after_another "$songs/Ünïcode Song.mp3" \
+    "$songs/LOUD.WAV" "$songs/take1")" ] ||
+    fail "the GNOME Files choose script started chimewick-choose with: $(cat "$calls")"
+: >"$calls"
+(cd "$songs" && env -u DISPLAY -u WAYLAND_DISPLAY "$choose_script" "-intro.wav" "notes.txt" \
+    2>/dev/null)
+[ "$(cat "$calls")" = "$(one_window_after_another "./-intro.wav")" ] ||
+    fail "the choose script started chimewick-choose with: $(cat "$calls")"
 
 echo "check-install: all installed files are in place"
