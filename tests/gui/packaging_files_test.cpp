@@ -61,27 +61,45 @@ TEST(PackagingFiles, IconIsAWellFormedSquareSvg) {
     EXPECT_EQ(svg.rootAttributes.value("viewBox").toString(), "0 0 256 256");
 }
 
-TEST(PackagingFiles, ThunarActionIsOneWellFormedActionForAllSelectedSongs) {
-    const Parsed action = ParseXml(CHIMEWICK_SOURCE_DIR "/packaging/thunar-make-ringtone.xml.in");
-    ASSERT_TRUE(action.error.isEmpty()) << action.error.toStdString();
-    EXPECT_EQ(action.root, "action");
-    EXPECT_EQ(action.childTexts.value("name"), "Make Ringtone");
-    EXPECT_EQ(action.childTexts.value("icon"), "chimewick");
-    EXPECT_TRUE(action.childTexts.value("command").endsWith("%F"));
-    EXPECT_TRUE(action.childTexts.contains("audio-files"));
-    EXPECT_FALSE(action.childTexts.value("unique-id").isEmpty());
-    // Thunar matches its patterns as case-sensitive globs: each spelling needs its own.
-    const QStringList patterns = action.childTexts.value("patterns").split(';');
-    auto shown = [&](const std::string& name) {
-        return std::any_of(patterns.begin(), patterns.end(), [&](const QString& p) {
-            return fnmatch(p.toStdString().c_str(), name.c_str(), 0) == 0;
-        });
+// Each snippet is copied whole into uca.xml, so each must be one well-formed action.
+struct ThunarSnippet {
+    const char* file;
+    const char* name;
+    const char* commandEnd;
+};
+
+TEST(PackagingFiles, ThunarActionsAreOneWellFormedActionEachForAllSelectedSongs) {
+    const ThunarSnippet snippets[] = {
+        {"thunar-make-ringtone.xml.in", "Make Ringtone", " %F"},
+        {"thunar-make-ringtone-choose.xml.in", "Make Ringtone (choose part)\u2026", " --choose %F"},
     };
-    for (const char* name : {"song.mp3", "Song.Mp3", "a.mP3", "SONG.MP3", "b.wav", "Song.Wav",
-                             "c.wAv", "d.waV", "e.WAV", "f.WaV"}) {
-        EXPECT_TRUE(shown(name)) << name;
-    }
-    for (const char* name : {"song.mp4", "song.mp3.txt", "wav", "song.ogg"}) {
-        EXPECT_FALSE(shown(name)) << name;
+    QStringList uniqueIds;
+    for (const ThunarSnippet& snippet : snippets) {
+        SCOPED_TRACE(snippet.file);
+        const Parsed action = ParseXml(QString(CHIMEWICK_SOURCE_DIR "/packaging/") + snippet.file);
+        ASSERT_TRUE(action.error.isEmpty()) << action.error.toStdString();
+        EXPECT_EQ(action.root, "action");
+        EXPECT_EQ(action.childTexts.value("name"), QString::fromUtf8(snippet.name));
+        EXPECT_EQ(action.childTexts.value("icon"), "chimewick");
+        EXPECT_TRUE(action.childTexts.value("command").endsWith(snippet.commandEnd));
+        EXPECT_TRUE(action.childTexts.contains("audio-files"));
+        EXPECT_FALSE(action.childTexts.value("unique-id").isEmpty());
+        // Two actions with one id would be one action to Thunar.
+        EXPECT_FALSE(uniqueIds.contains(action.childTexts.value("unique-id")));
+        uniqueIds << action.childTexts.value("unique-id");
+        // Thunar matches its patterns as case-sensitive globs: each spelling needs its own.
+        const QStringList patterns = action.childTexts.value("patterns").split(';');
+        auto shown = [&](const std::string& name) {
+            return std::any_of(patterns.begin(), patterns.end(), [&](const QString& p) {
+                return fnmatch(p.toStdString().c_str(), name.c_str(), 0) == 0;
+            });
+        };
+        for (const char* name : {"song.mp3", "Song.Mp3", "a.mP3", "SONG.MP3", "b.wav", "Song.Wav",
+                                 "c.wAv", "d.waV", "e.WAV", "f.WaV"}) {
+            EXPECT_TRUE(shown(name)) << name;
+        }
+        for (const char* name : {"song.mp4", "song.mp3.txt", "wav", "song.ogg"}) {
+            EXPECT_FALSE(shown(name)) << name;
+        }
     }
 }
