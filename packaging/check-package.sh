@@ -37,6 +37,8 @@ root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 grep -qx 'Exec=/usr/bin/songsifter %f' "$root/usr/share/applications/chimewick.desktop" ||
     fail "the packaged desktop entry does not start /usr/bin/songsifter"
+grep -qx 'Exec=/usr/bin/chimewick-choose %f' "$root/usr/share/applications/chimewick.desktop" ||
+    fail "the packaged desktop entry's action does not start /usr/bin/chimewick-choose"
 
 songs=$scratch/songs
 mkdir "$songs"
