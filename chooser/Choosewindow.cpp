@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -23,6 +25,7 @@
 #include "app/Ringtonepipeline.h"
 #include "chooser/Fades.h"
 #include "chooser/PartRules.h"
+#include "chooser/Preview.h"
 #include "chooser/Waveformview.h"
 #include "excerpt/Mp3excerpt.h"
 #include "platform/files.h"
@@ -99,10 +102,20 @@ ChooseWindow::ChooseWindow(QWidget* parent) : QWidget(parent) {
     poll_ = new QTimer(this);
     poll_->setInterval(50);
     connect(poll_, &QTimer::timeout, this, &ChooseWindow::PollOverview);
+    preview_ = new PartPreview(this);
+    connect(preview_, &PartPreview::stopped, this, &ChooseWindow::PreviewStopped);
+    playhead_ = new QTimer(this);
+    playhead_->setInterval(30);
+    connect(playhead_, &QTimer::timeout, this,
+            [this] { waveform->SetPlayhead(preview_->PositionSeconds()); });
     SetMaking(false);
 }
 
-ChooseWindow::~ChooseWindow() { overview_.Stop(); }
+ChooseWindow::~ChooseWindow() {
+    preview_->disconnect(this);
+    preview_->Stop();
+    overview_.Stop();
+}
 
 void ChooseWindow::BuildControls() {
     auto* layout = new QVBoxLayout(this);
@@ -134,6 +147,9 @@ void ChooseWindow::BuildControls() {
     layout->addWidget(waveform, 1);
 
     auto* fields = new QGridLayout;
+    playButton = new QPushButton("Play", this);
+    playButton->setAccessibleName("Play the part");
+    playButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     partStart = new QLineEdit(this);
     partStart->setAccessibleName("Part start");
     partStart->setToolTip("Seconds (70) or minutes and seconds (1:10)");
@@ -146,12 +162,14 @@ void ChooseWindow::BuildControls() {
     lengthLabel->setBuddy(partLength);
     partEnd = new QLabel(this);
     partEnd->setAccessibleName("Part end");
-    fields->addWidget(startLabel, 0, 0);
-    fields->addWidget(partStart, 0, 1);
-    fields->addWidget(lengthLabel, 0, 2);
-    fields->addWidget(partLength, 0, 3);
-    fields->addWidget(partEnd, 0, 4);
-    fields->setColumnStretch(5, 1);
+    fields->addWidget(playButton, 0, 0);
+    fields->setColumnMinimumWidth(1, 12);
+    fields->addWidget(startLabel, 0, 2);
+    fields->addWidget(partStart, 0, 3);
+    fields->addWidget(lengthLabel, 0, 4);
+    fields->addWidget(partLength, 0, 5);
+    fields->addWidget(partEnd, 0, 6);
+    fields->setColumnStretch(7, 1);
     layout->addLayout(fields);
     fieldRefusal = NoteLabel(this, "Refused time");
     layout->addWidget(fieldRefusal);
@@ -204,6 +222,11 @@ void ChooseWindow::BuildControls() {
 
     connect(openButton, &QPushButton::clicked, this, &ChooseWindow::OpenClick);
     connect(makeButton, &QPushButton::clicked, this, &ChooseWindow::MakeClick);
+    connect(playButton, &QPushButton::clicked, this, &ChooseWindow::PlayClick);
+    // Space in a text field types a space: the fields take it before the shortcut.
+    auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    connect(space, &QShortcut::activated, this, &ChooseWindow::PlayClick);
+    connect(waveform, &WaveformView::playFromRequested, this, &ChooseWindow::PlayFrom);
     connect(waveform, &WaveformView::partChanged, this, &ChooseWindow::ShowPart);
     connect(partStart, &QLineEdit::editingFinished, this, &ChooseWindow::StartEdited);
     connect(partLength, &QLineEdit::editingFinished, this, &ChooseWindow::LengthEdited);
@@ -217,7 +240,8 @@ void ChooseWindow::BuildControls() {
             QFile::decodeName(platform::ExtractFilePath(ringtonePath_).c_str())));
     });
     setTabOrder(openButton, waveform);
-    setTabOrder(waveform, partStart);
+    setTabOrder(waveform, playButton);
+    setTabOrder(playButton, partStart);
 }
 
 void ChooseWindow::OpenClick() {
@@ -235,7 +259,8 @@ void ChooseWindow::OpenSong(const std::string& path) {
     if (making_) {
         return;
     }
-    // Reading the song may create decoders of its own: the worker goes first.
+    // Reading the song may create decoders of its own: the worker and the preview go first.
+    StopPreview();
     overview_.Stop();
     poll_->stop();
     const QString absolute = QFileInfo(QFile::decodeName(path.c_str())).absoluteFilePath();
@@ -344,7 +369,17 @@ bool ChooseWindow::ApplyField(QLineEdit* field) {
 void ChooseWindow::SetMaking(bool making) {
     making_ = making;
     openButton->setEnabled(!making);
-    makeButton->setEnabled(!making && facts_.readable && facts_.durationKnown);
+    const bool chosen = facts_.readable && facts_.durationKnown;
+    makeButton->setEnabled(!making && chosen);
+    QString why;
+    if (!chosen) {
+        why = "Open a song to hear its part.";
+    } else if (PartPreview::Available(&why)) {
+        why = QString::fromStdString(chooser::WhyNoPreview(facts_));
+    }
+    playButton->setEnabled(!making && chosen && why.isEmpty());
+    playButton->setToolTip(
+        why.isEmpty() ? "Play the part from its start (Space); press again to stop" : why);
 }
 
 void ChooseWindow::MakeClick() {
@@ -357,6 +392,7 @@ void ChooseWindow::MakeClick() {
     if (!ApplyField(partStart) || !ApplyField(partLength)) {
         return;
     }
+    StopPreview();
     const bool overviewDone = overview_.Snapshot().complete;
     overview_.Stop();
     poll_->stop();
@@ -364,14 +400,7 @@ void ChooseWindow::MakeClick() {
     RingtonePipeline pipeline;
     pipeline.startSeconds = part_.start;
     pipeline.lengthSeconds = part_.length;
-    chooser::Fades fades;
-    if (fadeIn->isEnabled() && fadeIn->isChecked()) {
-        fades.inSeconds = fadeInSeconds->value();
-    }
-    if (fadeOut->isEnabled() && fadeOut->isChecked()) {
-        fades.outSeconds = fadeOutSeconds->value();
-    }
-    chooser::UseFades(pipeline, fades);
+    chooser::UseFades(pipeline, ChosenFades());
     const bool made = pipeline.MakeRingtoneBeside(facts_.path);
     SetMaking(false);
     if (made) {
@@ -382,10 +411,76 @@ void ChooseWindow::MakeClick() {
         playRingtone->show();
         showFolder->show();
     }
-    if (!overviewDone) {
+    ResumeOverview(overviewDone);
+}
+
+chooser::Fades ChooseWindow::ChosenFades() const {
+    chooser::Fades fades;
+    if (fadeIn->isEnabled() && fadeIn->isChecked()) {
+        fades.inSeconds = fadeInSeconds->value();
+    }
+    if (fadeOut->isEnabled() && fadeOut->isChecked()) {
+        fades.outSeconds = fadeOutSeconds->value();
+    }
+    return fades;
+}
+
+void ChooseWindow::ResumeOverview(bool wasComplete) {
+    if (!wasComplete && facts_.readable) {
         overview_.Start(facts_);
         poll_->start();
     }
+}
+
+bool ChooseWindow::Playing() const { return preview_->Playing(); }
+
+void ChooseWindow::PlayClick() {
+    if (preview_->Playing()) {
+        preview_->Stop();
+        return;
+    }
+    PlayFrom(chooser::PartBegin(part_));
+}
+
+void ChooseWindow::PlayFrom(std::int64_t second) {
+    if (making_ || !playButton->isEnabled()) {
+        return;
+    }
+    StopPreview();
+    const std::int64_t end = chooser::PartEnd(part_);
+    const std::int64_t until = second < end ? end : Duration();
+    // The preview's decoder and the overview's may not run side by side.
+    overviewDoneBeforePreview_ = overview_.Snapshot().complete;
+    overview_.Stop();
+    poll_->stop();
+    QString why;
+    if (!preview_->Play(facts_, second, until, part_, ChosenFades(), why)) {
+        ResumeOverview(overviewDoneBeforePreview_);
+        overviewDoneBeforePreview_ = true;
+        playButton->setToolTip(why);
+        return;
+    }
+    playButton->setText("Stop");
+    playButton->setAccessibleName("Stop playing");
+    playButton->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    playhead_->start();
+}
+
+void ChooseWindow::StopPreview() {
+    // The caller takes care of the overview's worker.
+    overviewDoneBeforePreview_ = true;
+    preview_->Stop();
+}
+
+void ChooseWindow::PreviewStopped() {
+    playhead_->stop();
+    waveform->SetPlayhead(-1);
+    playButton->setText("Play");
+    playButton->setAccessibleName("Play the part");
+    playButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    const bool wasComplete = overviewDoneBeforePreview_;
+    overviewDoneBeforePreview_ = true;
+    ResumeOverview(wasComplete);
 }
 
 void ChooseWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -409,6 +504,7 @@ void ChooseWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    StopPreview();
     overview_.Stop();
     QWidget::closeEvent(event);
 }

@@ -1,11 +1,13 @@
 #pragma once
 // chimewick-choose's window: a song opened by button, drop or command line, its length,
-// format and waveform, the part chosen on it by mouse, keys or typed times, fades, and
+// format and waveform, the part chosen on it by mouse, keys or typed times, fades, the part
+// heard through the audio output (Play or Space, a double-click plays from that point), and
 // "Make Ringtone" through the pipeline with its progress dialog and Cancel.
 //
 // The overview's worker never runs beside a decoder of the pipeline (Songoverview.h): it
-// is cancelled and joined before a song is read and before a ringtone is made, and
-// started afresh afterwards when it had not finished.
+// is cancelled and joined before a song is read, before the preview opens its decoder and
+// before a ringtone is made, and started afresh afterwards when it had not finished. The
+// preview is stopped before a song is read and before a ringtone is made.
 
 #include <QWidget>
 
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "app/Ringtonenames.h"
+#include "chooser/Fades.h"
 #include "chooser/Songoverview.h"
 
 class QCheckBox;
@@ -23,6 +26,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class PartPreview;
 class WaveformView;
 
 class ChooseWindow : public QWidget {
@@ -44,6 +48,7 @@ public:
     // The ringtone the last successful run made, as a full path ("" before one).
     const std::string& RingtonePath() const { return ringtonePath_; }
     bool OverviewComplete() const;
+    bool Playing() const;
 
     QPushButton* openButton = nullptr;
     QLabel* songName = nullptr;
@@ -61,6 +66,7 @@ public:
     QCheckBox* fadeOut = nullptr;
     QDoubleSpinBox* fadeOutSeconds = nullptr;
     QLabel* fadeNote = nullptr;
+    QPushButton* playButton = nullptr;
     QPushButton* makeButton = nullptr;
     QLabel* ringtoneLabel = nullptr;
     QPushButton* playRingtone = nullptr;
@@ -71,6 +77,10 @@ public slots:
     // Makes the ringtone of the part shown (after reading both fields; a refused one
     // makes nothing); ignored while one is being made.
     void MakeClick();
+    // Plays the part from its start, or stops what plays.
+    void PlayClick();
+    // Plays from second up to the part's end (the song's end from behind the part).
+    void PlayFrom(std::int64_t second);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -87,6 +97,11 @@ private:
     bool ApplyField(QLineEdit* field);
     void PollOverview();
     void SetMaking(bool making);
+    void StopPreview();
+    void PreviewStopped();
+    // Lets the overview's worker go on after the preview or a run, when it had not finished.
+    void ResumeOverview(bool wasComplete);
+    chooser::Fades ChosenFades() const;
     std::int32_t Duration() const { return facts_.durationSeconds; }
 
     chooser::SongFacts facts_;
@@ -94,5 +109,8 @@ private:
     RingtoneRange part_{-1, 0};
     std::string ringtonePath_;
     QTimer* poll_ = nullptr;
+    PartPreview* preview_ = nullptr;
+    QTimer* playhead_ = nullptr;
+    bool overviewDoneBeforePreview_ = true;
     bool making_ = false;
 };

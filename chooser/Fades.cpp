@@ -211,17 +211,30 @@ std::int64_t FadeFrames(double seconds, const Layout& layout) {
 
 }  // namespace
 
+double FadeGainAt(std::int64_t i, std::int64_t frames, std::uint32_t sampleRate,
+                  const Fades& fades) {
+    Layout layout;
+    layout.sampleRate = sampleRate;
+    layout.frames = frames;
+    return Gain(i, frames, FadeFrames(fades.inSeconds, layout),
+                FadeFrames(fades.outSeconds, layout));
+}
+
 bool IsFadeLength(double seconds) {
     return seconds == 0 || (seconds >= kShortestFadeSeconds && seconds <= kLongestFadeSeconds);
 }
 
-std::string WhyFadesCannotApply(const std::string& waveFile) {
+std::string WhyFadesCannotApply(const std::string& waveFile, std::uint16_t* sampleFormat) {
     platform::ScopedFile file(platform::OpenRegularFileForReading(waveFile));
     if (!file) {
         return CannotFade("the file could not be opened");
     }
     Layout layout;
-    return ReadLayout(file.get(), layout);
+    std::string why = ReadLayout(file.get(), layout);
+    if (why.empty() && sampleFormat) {
+        *sampleFormat = layout.kind == SampleKind::Float ? kTagFloat : kTagPcm;
+    }
+    return why;
 }
 
 bool ApplyFades(const std::string& waveFile, const Fades& fades, std::string& why) {

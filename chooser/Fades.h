@@ -8,6 +8,7 @@
 // sample of a fade in (and the last of a fade out), and flat where it meets the untouched
 // audio, so neither end of a fade adds a corner that would click.
 
+#include <cstdint>
 #include <string>
 
 class RingtonePipeline;
@@ -24,6 +25,11 @@ struct Fades {
     bool Any() const { return inSeconds > 0 || outSeconds > 0; }
 };
 
+// The gain ApplyFades gives frame i of audio frames long at sampleRate: the preview
+// multiplies by the same curve, so what is heard is what the ringtone holds.
+double FadeGainAt(std::int64_t i, std::int64_t frames, std::uint32_t sampleRate,
+                  const Fades& fades);
+
 // True for 0 (off) and for kShortestFadeSeconds to kLongestFadeSeconds.
 bool IsFadeLength(double seconds);
 
@@ -31,7 +37,9 @@ bool IsFadeLength(double seconds);
 // for the user (a compressed format such as ADPCM, a layout whose samples cannot be told
 // apart, a file whose header cannot be read). Reads the header by the cut's own rules.
 // Only WAVE songs need asking: an MP3 song's snippet is always our decoder's 16-bit PCM.
-std::string WhyFadesCannotApply(const std::string& waveFile);
+// When it can, sampleFormat (unless null) gets 1 for integer PCM or 3 for float, the
+// sub-format of an extensible header resolved.
+std::string WhyFadesCannotApply(const std::string& waveFile, std::uint16_t* sampleFormat = nullptr);
 
 // Fades the start and the end of the WAVE file's audio in place; a fade longer than the
 // audio covers all of it, and a fade in and out that meet both apply. Samples outside the

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/Ringtonenames.h"
+#include "chooser/Collectingui.h"
 #include "chooser/Fades.h"
 #include "excerpt/Mp3excerpt.h"
 #include "excerpt/mpeg_frames.h"
@@ -29,24 +30,6 @@ const char* const kUnreadableMp3 = "No ringtone was created.";
 constexpr std::uint16_t kPcm = 1;
 constexpr std::uint16_t kFloat = 3;
 constexpr std::uint16_t kExtensible = 0xFFFE;
-
-// Keeps the messages a reader would show, so the window can say them in place.
-class CollectingUi : public platform::UserInterface {
-public:
-    void ShowInformation(const std::string& text) override { Add(text); }
-    bool Confirm(const std::string&) override { return false; }
-    void ShowApplicationError(const std::string& text) override { Add(text); }
-    void ShowProgress() override {}
-    void HideProgress() override {}
-    int ProgressPosition() const override { return 0; }
-    void SetProgressPosition(int) override {}
-    void ProcessMessages() override {}
-    bool CancelRequested() const override { return false; }
-    std::string messages;
-
-private:
-    void Add(const std::string& text) { messages += (messages.empty() ? "" : "\n") + text; }
-};
 
 std::string Kilohertz(std::uint32_t rate) {
     char text[32];
@@ -111,12 +94,19 @@ void ReadWaveFacts(SongFacts& facts) {
     facts.bitsPerSample = wave.bitsPerSample;
     facts.blockAlign = wave.blockAlign;
     facts.sampleRate = wave.sampleRate;
+    facts.byteRate = wave.byteRate;
     facts.audioOffset = wave.headerSize;
     facts.audioBytes = wave.dataSize;
+    // An extensible header names its samples in its sub-format.
+    std::uint16_t plain = 0;
+    facts.whyNoFades = WhyFadesCannotApply(facts.path, &plain);
+    if (plain != 0) {
+        facts.formatTag = plain;
+    }
     std::string sample;
-    if (wave.formatTag == kFloat) {
+    if (facts.formatTag == kFloat) {
         sample = std::to_string(wave.bitsPerSample) + "-bit float";
-    } else if (wave.formatTag == kPcm || wave.formatTag == kExtensible) {
+    } else if (facts.formatTag == kPcm || facts.formatTag == kExtensible) {
         sample = std::to_string(wave.bitsPerSample) + "-bit";
     } else {
         char tag[32];
@@ -125,7 +115,6 @@ void ReadWaveFacts(SongFacts& facts) {
     }
     facts.format =
         "WAVE, " + Kilohertz(wave.sampleRate) + " " + ChannelWord(wave.channels) + ", " + sample;
-    facts.whyNoFades = WhyFadesCannotApply(facts.path);
 }
 
 // Gathers sample frames into the envelope's bins, merging pairs when they run out.
@@ -176,8 +165,8 @@ private:
 };
 
 void Quiet(const char*, va_list) {}
+}  // namespace
 
-// Little-endian sample of width bytes at p as -1..1, for the layouts fades know.
 float WaveSample(const unsigned char* p, std::uint16_t tag, std::uint16_t bits) {
     if (tag == kFloat) {
         if (bits == 64) {
@@ -209,7 +198,12 @@ float WaveSample(const unsigned char* p, std::uint16_t tag, std::uint16_t bits) 
     }
 }
 
-}  // namespace
+bool WaveSamplesReadable(const SongFacts& facts) {
+    return !facts.mp3 && facts.readable && facts.blockAlign > 0 && facts.channels > 0 &&
+           facts.sampleRate > 0 && (facts.formatTag == kPcm || facts.formatTag == kFloat) &&
+           facts.bitsPerSample >= 8 && facts.bitsPerSample % 8 == 0 &&
+           facts.bitsPerSample / 8 * facts.channels <= facts.blockAlign;
+}
 
 SongFacts ReadSongFacts(const std::string& path) {
     SongFacts facts;
@@ -287,11 +281,7 @@ void SongOverview::Start(const SongFacts& facts) {
                 }
                 hip_decode_exit(hip);
             }
-        } else if (in && facts.blockAlign > 0 && facts.channels > 0 &&
-                   (facts.formatTag == kPcm || facts.formatTag == kFloat ||
-                    facts.formatTag == kExtensible) &&
-                   facts.bitsPerSample >= 8 && facts.bitsPerSample % 8 == 0 &&
-                   facts.bitsPerSample / 8 * facts.channels <= facts.blockAlign &&
+        } else if (in && WaveSamplesReadable(facts) &&
                    fseeko(in.get(), static_cast<off_t>(facts.audioOffset), SEEK_SET) == 0) {
             const std::size_t width = facts.bitsPerSample / 8u;
             const std::size_t block = facts.blockAlign;

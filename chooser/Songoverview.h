@@ -39,6 +39,7 @@ struct SongFacts {
     std::uint16_t bitsPerSample = 0;
     std::uint16_t blockAlign = 0;
     std::uint32_t sampleRate = 0;
+    std::uint32_t byteRate = 0;  // the cut's bytes per second
     std::int64_t audioOffset = 0;
     std::int64_t audioBytes = 0;
 };
@@ -46,6 +47,11 @@ struct SongFacts {
 // Reads what the window shows of the song at path. Shows nothing: the pipeline's messages
 // for an unreadable song are collected into problem. Never throws for a bad file.
 SongFacts ReadSongFacts(const std::string& path);
+
+// The sample of a WAVE song's layout (tag 3: float; else integer of bits) at p, -1 to 1.
+float WaveSample(const unsigned char* p, std::uint16_t tag, std::uint16_t bits);
+// True when the facts' WAVE audio is laid out as WaveSample reads it.
+bool WaveSamplesReadable(const SongFacts& facts);
 
 // The peak envelope: bin i holds the lowest and highest sample (-1 to 1) of any channel in
 // sample frames [i * framesPerBin, (i + 1) * framesPerBin). Bins merge pairwise as the

@@ -19,7 +19,9 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent) {
     setMinimumSize(320, 120);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAccessibleName("Waveform and part");
-    setToolTip("Drag the handles or the part; arrow keys move it, Shift+arrows its end");
+    setToolTip(
+        "Drag the handles or the part; arrow keys move it, Shift+arrows its end. "
+        "Double-click to hear the song from there.");
 }
 
 void WaveformView::SetEnvelope(chooser::Envelope envelope) {
@@ -37,6 +39,13 @@ void WaveformView::SetSong(std::int32_t durationSeconds, RingtoneRange part) {
 void WaveformView::SetPart(RingtoneRange part) {
     part_ = part;
     update();
+}
+
+void WaveformView::SetPlayhead(double seconds) {
+    if (seconds != playhead_) {
+        playhead_ = seconds;
+        update();
+    }
 }
 
 int WaveformView::XOfSecond(std::int64_t second) const {
@@ -105,6 +114,11 @@ void WaveformView::paintEvent(QPaintEvent*) {
         painter.drawLine(left, 0, left, h);
         painter.drawLine(right, 0, right, h);
     }
+    if (playhead_ >= 0 && duration_ > 0) {
+        const int x = static_cast<int>(std::lround(playhead_ * width() / duration_));
+        painter.setPen(QPen(colours.color(QPalette::Text), 2));
+        painter.drawLine(x, 0, x, h);
+    }
     if (hasFocus()) {
         painter.setPen(QPen(colours.color(QPalette::Highlight), 1, Qt::DotLine));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
@@ -153,6 +167,16 @@ void WaveformView::mouseMoveEvent(QMouseEvent* event) {
 void WaveformView::mouseReleaseEvent(QMouseEvent* event) {
     mouseMoveEvent(event);
     drag_ = Drag::None;
+}
+
+void WaveformView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (duration_ <= 0 || event->button() != Qt::LeftButton) {
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    drag_ = Drag::None;
+    const std::int64_t second = SecondAt(static_cast<int>(event->position().x()));
+    emit playFromRequested(std::clamp<std::int64_t>(second, 0, duration_ - 1));
 }
 
 void WaveformView::keyPressEvent(QKeyEvent* event) {

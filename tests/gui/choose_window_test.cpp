@@ -19,6 +19,7 @@
 #include "chooser/Choosewindow.h"
 #include "chooser/Fades.h"
 #include "chooser/PartRules.h"
+#include "chooser/Preview.h"
 #include "chooser/Waveformview.h"
 #include "tests/gui/GuiFixture.h"
 #include "tests/support/AudioBuilders.h"
@@ -411,3 +412,20 @@ TEST_F(ChooseWindowTest, PlayRingtoneAndShowInFolderOpenTheRingtoneAndItsFolder)
 }
 
 #include "choose_window_test.moc"
+
+TEST_F(ChooseWindowTest, WithoutAnAudioOutputPlayIsDisabledSaysWhyAndTheRestWorks) {
+    if (PartPreview::Available(nullptr)) {
+        GTEST_SKIP() << "this machine has an audio output; the playback test covers it";
+    }
+    Open("song.wav", WaveSong(60));
+    EXPECT_FALSE(window.playButton->isEnabled());
+    EXPECT_NE(window.playButton->toolTip().toStdString().find("No audio output"),
+              std::string::npos);
+    window.waveform->setFocus();
+    QTest::keyClick(window.waveform, Qt::Key_Space);
+    QTest::mouseDClick(window.waveform, Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_FALSE(window.Playing());
+    EXPECT_TRUE(window.makeButton->isEnabled());
+    window.MakeClick();
+    EXPECT_FALSE(window.RingtonePath().empty());
+}

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "bytes/endian.h"
+#include "tests/support/RunProcess.h"
 
 namespace testing_support {
 
@@ -142,6 +143,15 @@ bool WriteFileBytes(const std::string& path, const Bytes& bytes) {
 Bytes ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteFfmpegChords(const std::string& out, const std::string& encode, int rate, int channels,
+                       int seconds) {
+    return RunShell(
+        "ffmpeg -v error -y -f lavfi -i \"aevalsrc='0.3*sin(2*PI*(220+55*mod(floor(t),"
+        "5))*t)+0.05*(random(0)-0.5)':s=" +
+        std::to_string(rate) + ":d=" + std::to_string(seconds) + "\" -ac " +
+        std::to_string(channels) + " " + encode + " '" + out + "'");
 }
 
 }  // namespace testing_support

@@ -69,4 +69,9 @@ double ZeroCrossingFrequency(const std::vector<std::int16_t>& samples, std::uint
 bool WriteFileBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadFileBytes(const std::string& path);
 
+// Has ffmpeg write out as encode says (its codec options) from chords that change every
+// second over a little noise, so every frame differs; true when ffmpeg succeeded.
+bool WriteFfmpegChords(const std::string& out, const std::string& encode, int rate, int channels,
+                       int seconds);
+
 }  // namespace testing_support

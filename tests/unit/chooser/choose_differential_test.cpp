@@ -21,13 +21,8 @@ namespace {
 
 constexpr int kSongSeconds = 45;
 
-// Chords that change every second over a little noise: every frame differs.
 bool Ffmpeg(const std::string& out, const std::string& encode, int rate, int channels) {
-    return RunShell(
-        "ffmpeg -v error -y -f lavfi -i \"aevalsrc='0.3*sin(2*PI*(220+55*mod(floor(t),"
-        "5))*t)+0.05*(random(0)-0.5)':s=" +
-        std::to_string(rate) + ":d=" + std::to_string(kSongSeconds) + "\" -ac " +
-        std::to_string(channels) + " " + encode + " '" + out + "'");
+    return WriteFfmpegChords(out, encode, rate, channels, kSongSeconds);
 }
 
 // A sweep tone; sox writes the extensible header beyond 16 bits.

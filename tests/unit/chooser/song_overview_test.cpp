@@ -65,20 +65,34 @@ TEST(SongOverview, ReadsEverySampleLayoutAtItsLevel) {
         const char* what;
         std::uint16_t tag, bits;
         int channels;
+        bool extensible;  // the tag in the extensible header's sub-format, as ffmpeg writes it
     } cases[] = {
-        {"8-bit unsigned", 1, 8, 1}, {"16-bit", 1, 16, 2},       {"24-bit", 1, 24, 1},
-        {"32-bit", 1, 32, 2},        {"32-bit float", 3, 32, 1}, {"64-bit float", 3, 64, 2},
+        {"8-bit unsigned", 1, 8, 1, false},    {"16-bit", 1, 16, 2, false},
+        {"24-bit", 1, 24, 1, false},           {"32-bit", 1, 32, 2, false},
+        {"32-bit float", 3, 32, 1, false},     {"64-bit float", 3, 64, 2, false},
+        {"extensible 24-bit", 1, 24, 2, true}, {"extensible float", 3, 32, 2, true},
     };
     TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::uint32_t rate = 8000;
         const int frames = 3 * static_cast<int>(rate);
-        const Bytes song =
-            RiffBuilder()
-                .chunk("fmt ", FmtBody(c.tag, static_cast<std::uint16_t>(c.channels), rate, c.bits))
-                .data(Alternating(c.tag, c.bits, c.channels, frames, 0.5))
-                .build();
+        Bytes fmt = FmtBody(c.extensible ? 0xFFFE : c.tag, static_cast<std::uint16_t>(c.channels),
+                            rate, c.bits);
+        if (c.extensible) {
+            AppendLE16(fmt, 22);      // cbSize
+            AppendLE16(fmt, c.bits);  // valid bits
+            AppendLE32(fmt, 0);       // channel mask
+            AppendLE16(fmt, c.tag);
+            for (std::uint8_t b : {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00,
+                                   0x38, 0x9B, 0x71}) {
+                fmt.push_back(b);
+            }
+        }
+        const Bytes song = RiffBuilder()
+                               .chunk("fmt ", fmt)
+                               .data(Alternating(c.tag, c.bits, c.channels, frames, 0.5))
+                               .build();
         ASSERT_TRUE(WriteFileBytes(dir / "song.wav", song));
         const chooser::Envelope envelope = Overview(dir / "song.wav");
         ASSERT_TRUE(envelope.complete);
