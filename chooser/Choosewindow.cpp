@@ -2,6 +2,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
@@ -235,13 +238,29 @@ void ChooseWindow::BuildControls() {
     connect(playRingtone, &QPushButton::clicked, this, [this] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(ringtonePath_.c_str())));
     });
-    connect(showFolder, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(
-            QFile::decodeName(platform::ExtractFilePath(ringtonePath_).c_str())));
-    });
+    connect(showFolder, &QPushButton::clicked, this, [this] { ShowInFolder(ringtonePath_); });
     setTabOrder(openButton, waveform);
     setTabOrder(waveform, playButton);
     setTabOrder(playButton, partStart);
+}
+
+void ShowInFolder(const std::string& file) {
+    const QString path = QFile::decodeName(file.c_str());
+    // A file manager that offers the freedesktop interface (running or started on demand)
+    // opens the folder with the ringtone selected; otherwise the folder is opened.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString service = "org.freedesktop.FileManager1";
+    if (bus.isConnected() && bus.interface() &&
+        (bus.interface()->isServiceRegistered(service).value() ||
+         bus.interface()->activatableServiceNames().value().contains(service))) {
+        QDBusMessage call = QDBusMessage::createMethodCall(service, "/org/freedesktop/FileManager1",
+                                                           service, "ShowItems");
+        call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+        if (bus.send(call)) {
+            return;
+        }
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }
 
 void ChooseWindow::OpenClick() {

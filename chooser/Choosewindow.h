@@ -29,6 +29,10 @@ class QTimer;
 class PartPreview;
 class WaveformView;
 
+// Shows file in the desktop's file manager: selected in its folder where the file manager
+// offers org.freedesktop.FileManager1 on the session bus, else by opening the folder.
+void ShowInFolder(const std::string& file);
+
 class ChooseWindow : public QWidget {
     Q_OBJECT
 public:

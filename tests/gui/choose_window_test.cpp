@@ -411,8 +411,6 @@ TEST_F(ChooseWindowTest, PlayRingtoneAndShowInFolderOpenTheRingtoneAndItsFolder)
               QDir(QString::fromStdString(dir.path())).canonicalPath().toStdString());
 }
 
-#include "choose_window_test.moc"
-
 TEST_F(ChooseWindowTest, WithoutAnAudioOutputPlayIsDisabledSaysWhyAndTheRestWorks) {
     if (PartPreview::Available(nullptr)) {
         GTEST_SKIP() << "this machine has an audio output; the playback test covers it";
@@ -429,3 +427,5 @@ TEST_F(ChooseWindowTest, WithoutAnAudioOutputPlayIsDisabledSaysWhyAndTheRestWork
     window.MakeClick();
     EXPECT_FALSE(window.RingtonePath().empty());
 }
+
+#include "choose_window_test.moc"
