@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QProxyStyle>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -61,6 +63,25 @@ public:
     }
 };
 
+// For the start-up benchmark (CHIMEWICK_QUIT_AFTER_FIRST_PAINT set): ends the program as
+// soon as the first window has been painted, so that timing the whole process times the
+// way from starting it to a window a person can see.
+class QuitAfterFirstPaint : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!painted_ && event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow()) {
+            painted_ = true;
+            // Once this paint and the rest of its window's have been flushed.
+            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        }
+        return false;
+    }
+
+private:
+    bool painted_ = false;
+};
+
 bool IsConsolePlatform() {
     QString name = QGuiApplication::platformName();
     return name == "offscreen" || name == "minimal";
@@ -116,6 +137,10 @@ int RunWithDisplay(int argc, char** argv, const std::function<int()>& console,
     }
     DescribeApplication();
     QApplication::setStyle(new PlainButtonsStyle);
+    QuitAfterFirstPaint quitAfterFirstPaint;
+    if (qEnvironmentVariableIsSet("CHIMEWICK_QUIT_AFTER_FIRST_PAINT")) {
+        application.installEventFilter(&quitAfterFirstPaint);
+    }
     QtUserInterface ui;
     platform::ScopedUi installed(&ui);
     // SIGTERM, SIGHUP or Ctrl+C ends the program wherever window messages are processed, a
