@@ -31,6 +31,9 @@ public:
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
         const qint64 frames = maxSize / FrameBytes();
+        if (frames == 0) {
+            return 0;  // room for less than a frame is no end of the audio
+        }
         samples_.resize(static_cast<std::size_t>(frames * audio_.Channels()));
         const std::size_t got =
             ended_ ? 0 : audio_.Read(samples_.data(), static_cast<std::size_t>(frames));
