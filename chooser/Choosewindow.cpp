@@ -329,18 +329,24 @@ void ChooseWindow::PollOverview() {
     if (envelope.complete) {
         poll_->stop();
         if (!facts_.durationKnown) {
-            // The excerpt road declined the song: its length is that of this decode. The
-            // whole-song road skips the decoder's delay first, so near a whole second its
-            // count can be one lower; the pipeline then clips the part by its own.
-            if (envelope.frames == 0 || envelope.sampleRate == 0) {
+            // The excerpt road declined the song: its length is that of this decode, less
+            // what the whole-song road skips at the start. (A stream with junk inside, which
+            // that road's resync may decode otherwise, can still come out a second apart;
+            // the pipeline then clips the part by its own count.)
+            const std::int64_t skip =
+                envelope.frames == 0
+                    ? -1
+                    : frontend::WholeSongSkip(envelope.encoderDelay, envelope.channels,
+                                              static_cast<int>(envelope.sampleRate));
+            if (envelope.frames == 0 || envelope.sampleRate == 0 || skip < 0) {
                 facts_.readable = false;
                 facts_.problem = kUndecodable;
                 ShowNote(songProblem, facts_.problem);
                 songLength->clear();
             } else {
                 facts_.durationSeconds = frontend::DecodedWaveDurationSeconds(
-                    envelope.frames, 0, static_cast<int>(envelope.sampleRate),
-                    facts_.channels > 0 ? facts_.channels : 2);
+                    envelope.frames, skip, static_cast<int>(envelope.sampleRate),
+                    envelope.channels);
                 facts_.durationKnown = true;
                 waveform->SetSong(Duration(), chooser::AutomaticPart(Duration()));
                 ShowPart(chooser::AutomaticPart(Duration()));

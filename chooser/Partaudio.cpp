@@ -11,7 +11,6 @@
 #include "chooser/Collectingui.h"
 #include "chooser/PartRules.h"
 #include "excerpt/Mp3excerpt.h"
-#include "frontend/decode_rules.h"
 #include "platform/Exception.h"
 #include "platform/files.h"
 
@@ -147,8 +146,8 @@ private:
 
 void Quiet(const char*, va_list) {}
 
-// An MP3 song the excerpt road declines: decoded from its first frame, the decoder's own
-// delay dropped and the seconds before the start decoded and passed over.
+// An MP3 song the excerpt road declines: decoded from its first frame, what the whole-song
+// road skips at the start dropped and the seconds before the start decoded and passed over.
 class DecodeSource : public PartAudio::Source {
 public:
     explicit DecodeSource(const std::string& path)
@@ -158,8 +157,7 @@ public:
             hip_set_msgf(hip_, Quiet);
             hip_set_debugf(hip_, Quiet);
         }
-        skip_ = frontend::kLayer3DecoderDelay;
-        // The first frame tells the rate and the channels.
+        // The first frame tells the rate, the channels and what the whole-song road skips.
         while (info_.samplerate <= 0 && Decode()) {
         }
     }
@@ -202,9 +200,16 @@ private:
         at_ = 0;
         unsigned char bytes[4096];
         const std::size_t n = std::fread(bytes, 1, sizeof bytes, in_.get());
-        int r = hip_decode1_headers(hip_, bytes, n, left_, right_, &info_);
+        int r =
+            hip_decode1_headersB(hip_, bytes, n, left_, right_, &info_, &encoderDelay_, &padding_);
         int asks = 0;
         while (r > 0 || (n == 0 && r == 0 && ++asks < 16)) {
+            if (!skipKnown_) {
+                // The first samples: any LAME tag has been read by now.
+                skipKnown_ = true;
+                skip_ += std::max<std::int64_t>(
+                    frontend::WholeSongSkip(encoderDelay_, Channels(), info_.samplerate), 0);
+            }
             for (int i = 0; i < r; ++i) {
                 if (skip_ > 0) {
                     --skip_;
@@ -215,7 +220,8 @@ private:
                     pending_.push_back(right_[i]);
                 }
             }
-            r = hip_decode1_headers(hip_, bytes, 0, left_, right_, &info_);
+            r = hip_decode1_headersB(hip_, bytes, 0, left_, right_, &info_, &encoderDelay_,
+                                     &padding_);
         }
         ended_ = n == 0;
         return !pending_.empty() || !ended_;
@@ -225,6 +231,9 @@ private:
     hip_t hip_;
     mp3data_struct info_{};
     std::int64_t skip_ = 0;
+    bool skipKnown_ = false;
+    int encoderDelay_ = -1;
+    int padding_ = -1;
     bool ended_ = false;
     std::vector<std::int16_t> pending_;
     std::size_t at_ = 0;

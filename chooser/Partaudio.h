@@ -7,8 +7,8 @@
 // by that road, a few seconds per call, each the very samples its ringtone would get; a
 // WAVE song's samples are read where the cut reads them; the fades are the ringtone's
 // curve over the part. Only an MP3 song the excerpt road declines is decoded from its
-// first frame on, without the whole-song road's skip of the decoder's delay: it is heard
-// at most that delay (about 50 ms at 22 kHz, a 26th of it at 44.1 kHz) early.
+// first frame on, by the whole-song road's skip but not its resync: heard the same, but
+// for a stream with junk inside, where that road may decode otherwise.
 //
 // THREAD RULE: an open PartAudio may hold a decoder, so it is one of the decoders of
 // Songoverview.h's rule: open it only with the overview's worker stopped, and close it

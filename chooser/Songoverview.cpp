@@ -121,6 +121,10 @@ void ReadWaveFacts(SongFacts& facts) {
 class EnvelopeBuilder {
 public:
     explicit EnvelopeBuilder(std::uint32_t sampleRate) { envelope_.sampleRate = sampleRate; }
+    void Describe(int channels, int encoderDelay) {
+        envelope_.channels = channels;
+        envelope_.encoderDelay = encoderDelay;
+    }
     void Add(float low, float high) {
         binLow_ = std::min(binLow_, low);
         binHigh_ = std::max(binHigh_, high);
@@ -263,11 +267,17 @@ void SongOverview::Start(const SongFacts& facts) {
                 mp3data_struct info{};
                 std::size_t n = 0;
                 bool rateKnown = false;
+                int encoderDelay = -1;
+                int padding = -1;
+                int delay = -1;  // the LAME tag's, if one was read
                 while (!cancel_ && (n = std::fread(bytes, 1, sizeof bytes, in.get())) > 0) {
-                    int r = hip_decode1_headers(hip, bytes, n, left, right, &info);
+                    int r = hip_decode1_headersB(hip, bytes, n, left, right, &info, &encoderDelay,
+                                                 &padding);
+                    delay = encoderDelay > -1 ? encoderDelay : delay;
                     while (r > 0 && !cancel_) {
                         if (!rateKnown) {
                             builder = EnvelopeBuilder(static_cast<std::uint32_t>(info.samplerate));
+                            builder.Describe(info.stereo, delay);
                             rateKnown = true;
                         }
                         for (int i = 0; i < r; ++i) {
@@ -276,7 +286,8 @@ void SongOverview::Start(const SongFacts& facts) {
                             builder.Add(std::min(l, rr), std::max(l, rr));
                             frameDone();
                         }
-                        r = hip_decode1_headers(hip, bytes, 0, left, right, &info);
+                        r = hip_decode1_headersB(hip, bytes, 0, left, right, &info, &encoderDelay,
+                                                 &padding);
                     }
                 }
                 hip_decode_exit(hip);

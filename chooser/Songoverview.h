@@ -63,6 +63,9 @@ struct Envelope {
     std::int64_t framesPerBin = 1;
     std::int64_t frames = 0;  // sample frames read so far
     std::uint32_t sampleRate = 0;
+    int channels = 0;
+    // An MP3 song's encoder delay as its LAME tag states it, -1 without one.
+    int encoderDelay = -1;
     bool complete = false;
 };
 

@@ -150,20 +150,7 @@ std::int64_t WholeSongSkip(FrameReader& reader, const MpegFrameWalk& walk,
     if (info.bitrate == 0 || info.stereo != walk.channels || info.samplerate != walk.sampleRate) {
         return -1;
     }
-    if (encoderDelay > -1) {
-        return encoderDelay + kLayer3DecoderDelay;
-    }
-    lame_global_flags* gfp = lame_init();
-    if (!gfp) {
-        return -1;
-    }
-    lame_set_decode_only(gfp, 1);
-    lame_set_findReplayGain(gfp, 1);
-    lame_set_num_channels(gfp, walk.channels);
-    lame_set_in_samplerate(gfp, walk.sampleRate);
-    std::int64_t delay = lame_init_params(gfp) < 0 ? -1 : lame_get_encoder_delay(gfp);
-    lame_close(gfp);
-    return delay < 0 ? -1 : delay + kLayer3DecoderDelay;
+    return frontend::WholeSongSkip(encoderDelay, walk.channels, walk.sampleRate);
 }
 
 // 1 when the decoder takes the first frame for a tag frame (it then produces nothing for
@@ -321,6 +308,23 @@ std::int64_t TrailerSamples(FrameReader& reader, const MpegFrameWalk& walk, std:
 std::int64_t FloorMod(std::int64_t a, std::int64_t m) { return ((a % m) + m) % m; }
 
 }  // namespace
+
+std::int64_t WholeSongSkip(int encoderDelay, int channels, int sampleRate) {
+    if (encoderDelay > -1) {
+        return encoderDelay + kLayer3DecoderDelay;
+    }
+    lame_global_flags* gfp = lame_init();
+    if (!gfp) {
+        return -1;
+    }
+    lame_set_decode_only(gfp, 1);
+    lame_set_findReplayGain(gfp, 1);
+    lame_set_num_channels(gfp, channels);
+    lame_set_in_samplerate(gfp, sampleRate);
+    std::int64_t delay = lame_init_params(gfp) < 0 ? -1 : lame_get_encoder_delay(gfp);
+    lame_close(gfp);
+    return delay < 0 ? -1 : delay + kLayer3DecoderDelay;
+}
 
 std::int32_t DecodedWaveDurationSeconds(std::int64_t decodedSamples, std::int64_t skip,
                                         int sampleRate, int channels) {

@@ -81,6 +81,13 @@ private:
     std::size_t checkedEnd_ = 0;
 };
 
+// The samples per channel the whole-song road drops at the start of an MP3 song: the
+// encoder delay its LAME tag states (encoderDelay, -1 for none) or else the library's own,
+// and the decoder's. -1 when the library cannot be set up for channels and sampleRate.
+// Creates an encoder for a moment: the library's rule of one decoder or encoder at a time
+// applies to it.
+std::int64_t WholeSongSkip(int encoderDelay, int channels, int sampleRate);
+
 // The duration in whole seconds of the WAVE file the whole-song road writes for an MPEG
 // song whose decoder delivers decodedSamples per channel, of which it skips skip: the same
 // integer rules, including the clamp of the data size for very long songs.

@@ -21,9 +21,11 @@
 #include "chooser/PartRules.h"
 #include "chooser/Preview.h"
 #include "chooser/Waveformview.h"
+#include "wave/Wavefile.h"
 #include "tests/gui/GuiFixture.h"
 #include "tests/support/AudioBuilders.h"
 #include "tests/support/Mp3Builder.h"
+#include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
@@ -148,6 +150,32 @@ TEST_F(ChooseWindowTest, AnMp3SongThatDoesNotDecodeSaysSoOnceItsOverviewEnds) {
     EXPECT_FALSE(window.songProblem->isHidden());
     EXPECT_EQ(window.songProblem->text().toStdString(), "No ringtone was created.");
     EXPECT_FALSE(window.makeButton->isEnabled());
+}
+
+// Songs the excerpt road declines get their length from the overview's decode, less what
+// the whole-song road skips at the start: the length its WAVE file has, to the second, also
+// where the skip decides which second (audio a few hundred samples short of one).
+TEST_F(ChooseWindowTest, ADeclinedMp3SongsLengthIsTheWholeSongRoads) {
+    for (const bool freeFormat : {false, true}) {
+        for (const int extra : {-1500, -1000, -600, -300, 0}) {
+            SCOPED_TRACE((freeFormat ? "free format, " : "CRC, ") + std::to_string(extra));
+            Mp3Options o;
+            o.seconds = 4;
+            o.extraSamples = extra;
+            o.crc = !freeFormat;
+            o.freeFormat = freeFormat;
+            o.kbps = freeFormat ? 100 : 128;
+            Open("declined.mp3", EncodeMp3(o).bytes);
+            const std::string decoded = dir / "decoded.wav";
+            ProcessResult r =
+                RunProcess(ChimewickMp3Path(), {"--decode", "--silent", path, decoded});
+            ASSERT_EQ(r.exitStatus, 0) << r.err;
+            WaveFile wave(decoded);
+            ASSERT_TRUE(wave.ReadHeader());
+            EXPECT_EQ(window.Facts().durationSeconds, wave.GetDurationSeconds());
+            std::filesystem::remove(decoded);
+        }
+    }
 }
 
 TEST_F(ChooseWindowTest, TypedTimesSetThePartAndRefusalsShowInPlace) {
