@@ -72,8 +72,12 @@ protected:
         if (!painted_ && event->type() == QEvent::Paint && watched->isWidgetType() &&
             static_cast<QWidget*>(watched)->isWindow()) {
             painted_ = true;
-            // Once this paint and the rest of its window's have been flushed.
-            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+            // Once this paint and the rest of its window's are done and on the display; at
+            // once, before any work the window queued behind its first paint.
+            QTimer::singleShot(0, [] {
+                QGuiApplication::sync();
+                std::_Exit(0);
+            });
         }
         return false;
     }

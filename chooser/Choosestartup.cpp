@@ -56,7 +56,7 @@ int RunChooseWindow(int argc, char** argv) {
                 window.resize(720, 480);
                 window.show();
                 if (!arguments.empty()) {
-                    window.OpenSong(arguments.front());
+                    window.OpenSongWhenShown(arguments.front());
                 }
                 status = QApplication::exec();
             }

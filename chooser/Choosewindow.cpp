@@ -322,6 +322,26 @@ void ChooseWindow::OpenSong(const std::string& path) {
     SetMaking(false);
 }
 
+void ChooseWindow::OpenSongWhenShown(const std::string& path) {
+    songWhenShown_ = path;
+    songName->setText(QFileInfo(QFile::decodeName(path.c_str())).fileName());
+    songLength->setText("Length: reading…");
+}
+
+bool ChooseWindow::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Paint && !songWhenShown_.empty()) {
+        QTimer::singleShot(0, this, [this] {
+            const std::string path = std::move(songWhenShown_);
+            songWhenShown_.clear();
+            if (!path.empty()) {
+                OpenSong(path);
+            }
+        });
+    }
+    return handled;
+}
+
 bool ChooseWindow::OverviewComplete() const { return overview_.Snapshot().complete; }
 
 void ChooseWindow::PollOverview() {

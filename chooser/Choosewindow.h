@@ -42,6 +42,9 @@ public:
     // Shows the song at path (made absolute): its facts, the automatic part, and starts its
     // overview. A song that cannot be read shows the pipeline's messages instead.
     void OpenSong(const std::string& path);
+    // OpenSong once the window has been drawn: at start-up the window appears at once, with
+    // the song's name, also when reading an hour-long song's facts takes a while.
+    void OpenSongWhenShown(const std::string& path);
 
     // The open-file dialog (owner, folder, filter), returning the chosen path or "" when
     // cancelled. QFileDialog by default; tests put a scripted answer here.
@@ -90,6 +93,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void BuildControls();
@@ -116,5 +120,6 @@ private:
     PartPreview* preview_ = nullptr;
     QTimer* playhead_ = nullptr;
     bool overviewDoneBeforePreview_ = true;
+    std::string songWhenShown_;
     bool making_ = false;
 };

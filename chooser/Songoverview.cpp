@@ -48,8 +48,12 @@ std::string ChannelWord(unsigned channels) {
 }
 
 void ReadMp3Facts(SongFacts& facts) {
-    frontend::MpegFrameWalk walk;
-    if (frontend::WalkMpegFrames(facts.path, walk) && !walk.frames.empty()) {
+    // The plan walks the frames; only a song it declines is walked again for its format.
+    std::unique_ptr<frontend::Mp3Excerpt> plan = frontend::Mp3Excerpt::Plan(facts.path);
+    frontend::MpegFrameWalk declined;
+    const bool walked = plan || frontend::WalkMpegFrames(facts.path, declined);
+    const frontend::MpegFrameWalk& walk = plan ? plan->Walk() : declined;
+    if (walked && !walk.frames.empty()) {
         std::uint64_t bytes = 0;
         for (const frontend::MpegFrame& frame : walk.frames) {
             bytes += frame.size;
@@ -65,7 +69,7 @@ void ReadMp3Facts(SongFacts& facts) {
     } else {
         facts.format = "MP3";
     }
-    if (std::unique_ptr<frontend::Mp3Excerpt> plan = frontend::Mp3Excerpt::Plan(facts.path)) {
+    if (plan) {
         facts.durationSeconds = plan->DurationSeconds();
         facts.durationKnown = true;
     }

@@ -47,6 +47,8 @@ public:
 
     // Whole seconds of audio, exactly as the whole-song road's WAVE file gives them.
     std::int32_t DurationSeconds() const { return durationSeconds_; }
+    // The walk over the song's frames the plan rests on.
+    const MpegFrameWalk& Walk() const { return walk_; }
 
     // Writes to out the WAVE excerpt of lengthSeconds from second startSeconds (negative:
     // the first sample), byte for byte what WaveFile::WriteSnippet writes from the whole

@@ -152,6 +152,22 @@ TEST_F(ChooseWindowTest, AnMp3SongThatDoesNotDecodeSaysSoOnceItsOverviewEnds) {
     EXPECT_FALSE(window.makeButton->isEnabled());
 }
 
+TEST_F(ChooseWindowTest, AtStartUpTheSongIsReadOnceTheWindowHasBeenDrawn) {
+    path = dir / "song.wav";
+    ASSERT_TRUE(WriteFileBytes(path, WaveSong(60)));
+    window.resize(640, 400);
+    window.OpenSongWhenShown(path);
+    EXPECT_EQ(window.songName->text().toStdString(), "song.wav");
+    EXPECT_TRUE(window.Facts().path.empty()) << "read before the window was drawn";
+    window.show();
+    for (int i = 0; i < 500 && window.Facts().path.empty(); ++i) {
+        QTest::qWait(10);
+    }
+    WaitForOverview();
+    EXPECT_EQ(window.Facts().path, path);
+    EXPECT_EQ(window.songLength->text().toStdString(), "Length: 1:00");
+}
+
 // Songs the excerpt road declines get their length from the overview's decode, less what
 // the whole-song road skips at the start: the length its WAVE file has, to the second, also
 // where the skip decides which second (audio a few hundred samples short of one).
