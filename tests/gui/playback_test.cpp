@@ -37,8 +37,10 @@ void StartSoundServer(const std::string& runtime) {
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     unsetenv("PULSE_SERVER");
+    // Once its last client has gone the server ends by itself, also when this binary dies
+    // before it can stop it.
     RunShell(
-        "pulseaudio -D -n --exit-idle-time=-1 --log-target=stderr "
+        "pulseaudio -D -n --exit-idle-time=20 --log-target=stderr "
         "--load='module-null-sink sink_name=rec' --load=module-native-protocol-unix "
         "2>/dev/null");
     for (int i = 0; i < 50; ++i) {
