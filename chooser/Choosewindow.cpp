@@ -18,9 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStyle>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -37,6 +38,34 @@ namespace {
 
 const char* const kNoSong = "No song opened: use Open… or drop an MP3 or WAVE file here.";
 const char* const kUndecodable = "No ringtone was created.";
+
+// The play and stop glyphs drawn in the button text's own colours: the style's stock media
+// icons are dark pictures, which vanish on a dark palette.
+QIcon MediaIcon(bool stop, const QPalette& palette, qreal ratio) {
+    constexpr int kSide = 16;
+    QIcon icon;
+    for (const auto& [group, mode] : {std::pair{QPalette::Active, QIcon::Normal},
+                                      std::pair{QPalette::Disabled, QIcon::Disabled}}) {
+        QPixmap pixmap(QSize(kSide, kSide) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath glyph;
+        if (stop) {
+            glyph.addRect(QRectF(4, 4, 8, 8));
+        } else {
+            glyph.moveTo(4, 2.5);
+            glyph.lineTo(13.5, 8);
+            glyph.lineTo(4, 13.5);
+            glyph.closeSubpath();
+        }
+        painter.fillPath(glyph, palette.color(group, QPalette::ButtonText));
+        painter.end();
+        icon.addPixmap(pixmap, mode);
+    }
+    return icon;
+}
 
 // Every letter case of *.mp3 and *.wav: the file dialog's patterns are case-sensitive.
 QString SongFilter() {
@@ -152,7 +181,7 @@ void ChooseWindow::BuildControls() {
     auto* fields = new QGridLayout;
     playButton = new QPushButton("Play", this);
     playButton->setAccessibleName("Play the part");
-    playButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    ShowPlayIcon(false);
     partStart = new QLineEdit(this);
     partStart->setAccessibleName("Part start");
     partStart->setToolTip("Seconds (70) or minutes and seconds (1:10)");
@@ -328,8 +357,17 @@ void ChooseWindow::OpenSongWhenShown(const std::string& path) {
     songLength->setText("Length: reading…");
 }
 
+void ChooseWindow::ShowPlayIcon(bool playing) {
+    playing_ = playing;
+    playButton->setIcon(MediaIcon(playing, palette(), devicePixelRatioF()));
+}
+
 bool ChooseWindow::event(QEvent* event) {
     const bool handled = QWidget::event(event);
+    // The theme changed under the window: the glyph follows its colours.
+    if (event->type() == QEvent::PaletteChange && playButton) {
+        ShowPlayIcon(playing_);
+    }
     if (event->type() == QEvent::Paint && !songWhenShown_.empty()) {
         QTimer::singleShot(0, this, [this] {
             const std::string path = std::move(songWhenShown_);
@@ -507,7 +545,7 @@ void ChooseWindow::PlayFrom(std::int64_t second) {
     }
     playButton->setText("Stop");
     playButton->setAccessibleName("Stop playing");
-    playButton->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    ShowPlayIcon(true);
     playhead_->start();
 }
 
@@ -522,7 +560,7 @@ void ChooseWindow::PreviewStopped() {
     waveform->SetPlayhead(-1);
     playButton->setText("Play");
     playButton->setAccessibleName("Play the part");
-    playButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    ShowPlayIcon(false);
     const bool wasComplete = overviewDoneBeforePreview_;
     overviewDoneBeforePreview_ = true;
     ResumeOverview(wasComplete);

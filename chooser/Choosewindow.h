@@ -107,6 +107,8 @@ private:
     void SetMaking(bool making);
     void StopPreview();
     void PreviewStopped();
+    // The play or the stop glyph on the play button, in the palette's colours.
+    void ShowPlayIcon(bool playing);
     // Lets the overview's worker go on after the preview or a run, when it had not finished.
     void ResumeOverview(bool wasComplete);
     chooser::Fades ChosenFades() const;
@@ -122,4 +124,5 @@ private:
     bool overviewDoneBeforePreview_ = true;
     std::string songWhenShown_;
     bool making_ = false;
+    bool playing_ = false;
 };

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QDropEvent>
+#include <QImage>
+#include <QPalette>
 #include <QUrl>
 #include <QPushButton>
 #include <QTest>
@@ -453,6 +455,22 @@ TEST_F(ChooseWindowTest, PlayRingtoneAndShowInFolderOpenTheRingtoneAndItsFolder)
     EXPECT_EQ(opened.urls[0].toLocalFile().toStdString(), window.RingtonePath());
     EXPECT_EQ(QDir(opened.urls[1].toLocalFile()).canonicalPath().toStdString(),
               QDir(QString::fromStdString(dir.path())).canonicalPath().toStdString());
+}
+
+TEST_F(ChooseWindowTest, ThePlayAndStopGlyphsTakeTheButtonTextColourOfThePalette) {
+    // The style's stock media icons are dark pictures, unseen on a dark palette; and the
+    // glyph must follow a palette that changes while the window is open.
+    Open("song.wav", WaveSong(5));
+    for (const QColor& text : {QColor(230, 230, 230), QColor(20, 20, 20)}) {
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Active, QPalette::ButtonText, text);
+        palette.setColor(QPalette::Inactive, QPalette::ButtonText, text);
+        window.setPalette(palette);
+        const QImage glyph =
+            window.playButton->icon().pixmap(QSize(16, 16), 1.0, QIcon::Normal).toImage();
+        ASSERT_FALSE(glyph.isNull());
+        EXPECT_EQ(glyph.pixelColor(7, 8).rgb(), text.rgb()) << text.name().toStdString();
+    }
 }
 
 TEST_F(ChooseWindowTest, WithoutAnAudioOutputPlayIsDisabledSaysWhyAndTheRestWorks) {
