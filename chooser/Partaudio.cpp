@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdlib>
 #include <vector>
 
 #include "chooser/Collectingui.h"
 #include "chooser/PartRules.h"
 #include "excerpt/Mp3excerpt.h"
+#include "excerpt/Quietdecoder.h"
 #include "platform/Exception.h"
 #include "platform/files.h"
 
@@ -144,26 +144,14 @@ private:
     std::size_t at_ = 0;
 };
 
-void Quiet(const char*, va_list) {}
-
 // An MP3 song the excerpt road declines: decoded from its first frame, what the whole-song
 // road skips at the start dropped and the seconds before the start decoded and passed over.
 class DecodeSource : public PartAudio::Source {
 public:
     explicit DecodeSource(const std::string& path)
-        : in_(platform::OpenRegularFileForReading(path)), hip_(hip_decode_init()) {
-        if (hip_) {
-            hip_set_errorf(hip_, Quiet);
-            hip_set_msgf(hip_, Quiet);
-            hip_set_debugf(hip_, Quiet);
-        }
+        : in_(platform::OpenRegularFileForReading(path)) {
         // The first frame tells the rate, the channels and what the whole-song road skips.
         while (info_.samplerate <= 0 && Decode()) {
-        }
-    }
-    ~DecodeSource() override {
-        if (hip_) {
-            hip_decode_exit(hip_);
         }
     }
     DecodeSource(const DecodeSource&) = delete;
@@ -200,8 +188,8 @@ private:
         at_ = 0;
         unsigned char bytes[4096];
         const std::size_t n = std::fread(bytes, 1, sizeof bytes, in_.get());
-        int r =
-            hip_decode1_headersB(hip_, bytes, n, left_, right_, &info_, &encoderDelay_, &padding_);
+        int r = hip_decode1_headersB(hip_.get(), bytes, n, left_, right_, &info_, &encoderDelay_,
+                                     &padding_);
         int asks = 0;
         while (r > 0 || (n == 0 && r == 0 && ++asks < 16)) {
             if (!skipKnown_) {
@@ -220,7 +208,7 @@ private:
                     pending_.push_back(right_[i]);
                 }
             }
-            r = hip_decode1_headersB(hip_, bytes, 0, left_, right_, &info_, &encoderDelay_,
+            r = hip_decode1_headersB(hip_.get(), bytes, 0, left_, right_, &info_, &encoderDelay_,
                                      &padding_);
         }
         ended_ = n == 0;
@@ -228,7 +216,7 @@ private:
     }
 
     platform::ScopedFile in_;
-    hip_t hip_;
+    frontend::QuietDecoder hip_;
     mp3data_struct info_{};
     std::int64_t skip_ = 0;
     bool skipKnown_ = false;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,6 +12,7 @@
 #include "chooser/Collectingui.h"
 #include "chooser/Fades.h"
 #include "excerpt/Mp3excerpt.h"
+#include "excerpt/Quietdecoder.h"
 #include "excerpt/mpeg_frames.h"
 #include "platform/UserInterface.h"
 #include "platform/files.h"
@@ -172,7 +172,6 @@ private:
     std::int64_t inBin_ = 0;
 };
 
-void Quiet(const char*, va_list) {}
 }  // namespace
 
 float WaveSample(const unsigned char* p, std::uint16_t tag, std::uint16_t bits) {
@@ -260,11 +259,9 @@ void SongOverview::Start(const SongFacts& facts) {
         };
         platform::ScopedFile in(platform::OpenRegularFileForReading(facts.path));
         if (in && facts.mp3) {
-            hip_t hip = hip_decode_init();
-            if (hip) {
-                hip_set_errorf(hip, Quiet);
-                hip_set_msgf(hip, Quiet);
-                hip_set_debugf(hip, Quiet);
+            frontend::QuietDecoder decoder;
+            if (decoder) {
+                hip_t hip = decoder.get();
                 unsigned char bytes[4096];
                 short left[4 * 1152];
                 short right[4 * 1152];
@@ -294,7 +291,6 @@ void SongOverview::Start(const SongFacts& facts) {
                                                  &padding);
                     }
                 }
-                hip_decode_exit(hip);
             }
         } else if (in && WaveSamplesReadable(facts) &&
                    fseeko(in.get(), static_cast<off_t>(facts.audioOffset), SEEK_SET) == 0) {

@@ -3,10 +3,10 @@
 #include <lame/lame.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdlib>
 
 #include "bytes/wave_header.h"
+#include "excerpt/Quietdecoder.h"
 #include "frontend/decode_rules.h"
 #include "frontend/get_audio.h"
 #include "frontend/wave_output.h"
@@ -36,27 +36,11 @@ constexpr int kPhaseTries = 24;
 constexpr std::size_t kOpeningFrames = 16;
 constexpr int kDrainAsks = 16;
 
-void Quiet(const char*, va_list) {}
-
 // One library decoder fed whole frames (or, for the tag, the whole-song road's pieces).
 class FrameDecoder {
 public:
-    FrameDecoder() : hip_(hip_decode_init()) {
-        if (hip_) {
-            hip_set_errorf(hip_, Quiet);
-            hip_set_msgf(hip_, Quiet);
-            hip_set_debugf(hip_, Quiet);
-        }
-    }
-    ~FrameDecoder() {
-        if (hip_) {
-            hip_decode_exit(hip_);
-        }
-    }
-    FrameDecoder(const FrameDecoder&) = delete;
-    FrameDecoder& operator=(const FrameDecoder&) = delete;
-    explicit operator bool() const { return hip_ != nullptr; }
-    hip_t get() const { return hip_; }
+    explicit operator bool() const { return static_cast<bool>(hip_); }
+    hip_t get() const { return hip_.get(); }
     mp3data_struct& info() { return info_; }
 
     // Feeds n bytes and hands every frame of samples they complete to sink(left, right,
@@ -64,12 +48,12 @@ public:
     template <typename Sink>
     std::int64_t Feed(unsigned char* bytes, std::size_t n, Sink&& sink) {
         unsigned char none[1] = {0};
-        int r = hip_decode1_headers(hip_, n ? bytes : none, n, left_, right_, &info_);
+        int r = hip_decode1_headers(hip_.get(), n ? bytes : none, n, left_, right_, &info_);
         std::int64_t total = 0;
         while (r > 0) {
             sink(left_, right_, r);
             total += r;
-            r = hip_decode1_headers(hip_, none, 0, left_, right_, &info_);
+            r = hip_decode1_headers(hip_.get(), none, 0, left_, right_, &info_);
         }
         return r < 0 ? -1 : total;
     }
@@ -78,7 +62,7 @@ public:
     }
 
 private:
-    hip_t hip_;
+    QuietDecoder hip_;
     mp3data_struct info_{};
     short left_[kFrameSamples];
     short right_[kFrameSamples];
